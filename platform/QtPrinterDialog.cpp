@@ -1,5 +1,7 @@
 #include "platform/QtPrinterDialog.h"
 
+#include "platform/MessagePresenterFactory.h"
+
 #include <QPrintDialog>
 #include <QPrinter>
 
@@ -16,6 +18,13 @@ std::optional<QString> QtPrinterDialog::choosePrinter(const QString &documentTit
     if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
     return printer.printerName();
+}
+
+std::shared_ptr<PrinterDialog> QtPrinterDialog::ifScreenAvailable()
+{
+    if (!MessagePresenterFactory::hasScreen())
+        return nullptr;
+    return std::make_shared<QtPrinterDialog>();
 }
 
 } // namespace platform

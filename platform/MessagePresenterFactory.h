@@ -1,0 +1,17 @@
+#pragma once
+
+#include "platform/MessagePresenter.h"
+
+#include <memory>
+
+namespace platform {
+
+// Picks how this process shows message boxes: a real dialog when it runs a GUI
+// application on a screen, standard error otherwise.
+class MessagePresenterFactory {
+public:
+    static std::shared_ptr<MessagePresenter> forThisProcess(const QString &programTitle);
+    static bool hasScreen();
+};
+
+} // namespace platform

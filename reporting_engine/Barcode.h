@@ -1,0 +1,34 @@
+#pragma once
+
+#include "reporting_engine/Control.h"
+#include "reporting_engine/TextStyle.h"
+
+namespace engine {
+
+// A barcode printing the value of a report field. Its symbology is the engine's
+// style code; only codes the engine can really encode are accepted.
+class Barcode final : public Control {
+public:
+    static constexpr int styleNone = 0;
+    static constexpr int stylePostnet = 15;
+
+    Barcode(QString name, const QRectF &geometryTwips, QString dataField, TextStyle captionStyle);
+
+    Kind kind() const override { return Kind::Barcode; }
+
+    int style() const { return m_style; }
+    void setStyle(int code); // throws EngineError for a code the engine doesn't know
+
+    const QString &dataField() const { return m_dataField; }
+    const TextStyle &captionStyle() const { return m_captionStyle; }
+    bool showCaption() const { return m_showCaption; }
+    void setShowCaption(bool show) { m_showCaption = show; }
+
+private:
+    QString m_dataField;
+    TextStyle m_captionStyle;
+    int m_style = styleNone;
+    bool m_showCaption = true;
+};
+
+} // namespace engine

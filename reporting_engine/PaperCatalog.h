@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSizeF>
+#include <QString>
+
+#include <optional>
+
+namespace engine {
+
+// What the engine knows of the Windows paper-size, paper-source and orientation
+// codes, and what each one means on a real page and in a CUPS job.
+class PaperCatalog {
+public:
+    struct Paper {
+        int code;
+        const char *name;       // for messages
+        double widthTwips;      // portrait: the short side
+        double heightTwips;
+        const char *cupsMedia;  // PWG self-describing media name
+    };
+    struct Source {
+        int code;
+        const char *name;
+        const char *cupsMediaSource; // IPP media-source keyword
+    };
+
+    static constexpr int orientationPortrait = 1;
+    static constexpr int orientationLandscape = 2;
+
+    static std::optional<Paper> paper(int code);
+    static std::optional<Source> source(int code);
+    static bool isKnownOrientation(int code);
+};
+
+} // namespace engine

@@ -1,0 +1,64 @@
+#include "reporting_engine/PngPageSink.h"
+
+#include "reporting_engine/EngineError.h"
+#include "reporting_engine/OutputFile.h"
+#include "reporting_engine/PageRenderer.h"
+#include "reporting_engine/Report.h"
+#include "reporting_engine/Twips.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImage>
+#include <QPainter>
+
+#include <cmath>
+
+namespace engine {
+
+struct PngPageSink::Private {
+    Private(QString p, int resolution) : path(std::move(p)), dpi(resolution) {}
+    QString path;
+    int dpi;
+    PageRenderer renderer;
+    QStringList files;
+};
+
+PngPageSink::PngPageSink(QString path, int dotsPerInch)
+    : d(std::make_unique<Private>(std::move(path), dotsPerInch))
+{
+}
+
+PngPageSink::~PngPageSink() = default;
+
+void PngPageSink::addPage(const Report &report)
+{
+    const QSizeF page = report.pageSizeTwips();
+    const double scale = d->dpi / twips::perInch;
+    QImage image(static_cast<int>(std::lround(page.width() * scale)), static_cast<int>(std::lround(page.height() * scale)),
+                 QImage::Format_RGB32);
+    const int dotsPerMeter = static_cast<int>(std::lround(d->dpi / 0.0254));
+    image.setDotsPerMeterX(dotsPerMeter);
+    image.setDotsPerMeterY(dotsPerMeter);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        painter.scale(scale, scale);
+        d->renderer.paint(painter, report);
+    }
+
+    QString target = d->path;
+    if (!d->files.isEmpty()) {
+        const QFileInfo info(d->path);
+        target = info.dir().filePath(QStringLiteral("%1-%2.%3").arg(info.completeBaseName()).arg(d->files.size() + 1).arg(info.suffix().isEmpty() ? QStringLiteral("png") : info.suffix()));
+    }
+    OutputFile out(target, OutputFile::Policy::Replace);
+    if (!image.save(&out.device(), "PNG"))
+        throw EngineError(QStringLiteral("Cannot write the picture %1.").arg(target));
+    d->files << out.commit();
+}
+
+const QStringList &PngPageSink::files() const { return d->files; }
+
+} // namespace engine

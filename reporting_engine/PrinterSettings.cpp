@@ -1,0 +1,22 @@
+#include "reporting_engine/PrinterSettings.h"
+
+#include "reporting_engine/EngineError.h"
+#include "reporting_engine/PaperCatalog.h"
+
+namespace engine {
+
+void PrinterSettings::setPaperSize(int windowsCode)
+{
+    if (!PaperCatalog::paper(windowsCode))
+        throw EngineError(QStringLiteral("Unknown paper size code %1.").arg(windowsCode));
+    m_paperSize = windowsCode;
+}
+
+void PrinterSettings::setPaperSource(int windowsCode)
+{
+    if (!PaperCatalog::source(windowsCode))
+        throw EngineError(QStringLiteral("Unknown paper source code %1.").arg(windowsCode));
+    m_paperSource = windowsCode;
+}
+
+} // namespace engine

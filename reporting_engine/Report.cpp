@@ -1,0 +1,218 @@
+#include "reporting_engine/Report.h"
+
+#include "platform/PrinterDialog.h"
+#include "reporting_engine/CupsPrinter.h"
+#include "reporting_engine/EngineError.h"
+#include "reporting_engine/OutputFile.h"
+#include "reporting_engine/PageSink.h"
+#include "reporting_engine/PaperCatalog.h"
+#include "reporting_engine/PdfPageSink.h"
+#include "reporting_engine/PngPageSink.h"
+
+#include <QDir>
+#include <QTemporaryFile>
+
+#include <cmath>
+#include <cstdio>
+
+namespace engine {
+
+struct Report::Private {
+    QString title;
+    PageSettings page;
+    PrinterSettings printer;
+    double printWidth = 0;
+    TextStyle normal{QStringLiteral("Arial"), 10.0, false, false, Qt::AlignLeft | Qt::AlignTop};
+    std::vector<std::unique_ptr<Section>> sections;
+    Fields fields;
+    PrintDestination destination;
+    std::shared_ptr<platform::PrinterDialog> dialog;
+    PrintOutcome outcome;
+};
+
+Report::Report(QString title) : d(std::make_unique<Private>())
+{
+    d->title = std::move(title);
+}
+
+Report::~Report() = default;
+
+const QString &Report::title() const { return d->title; }
+PageSettings &Report::pageSettings() { return d->page; }
+const PageSettings &Report::pageSettings() const { return d->page; }
+PrinterSettings &Report::printerSettings() { return d->printer; }
+const PrinterSettings &Report::printerSettings() const { return d->printer; }
+double Report::printWidth() const { return d->printWidth; }
+
+void Report::setPrintWidth(double twips)
+{
+    if (!std::isfinite(twips) || twips < 0)
+        throw EngineError(QStringLiteral("The print width %1 is not a length.").arg(twips));
+    d->printWidth = twips;
+}
+
+const TextStyle &Report::normalStyle() const { return d->normal; }
+
+Section &Report::addSection(const QString &name, double heightTwips)
+{
+    d->sections.push_back(std::make_unique<Section>(name, heightTwips));
+    return *d->sections.back();
+}
+
+const std::vector<std::unique_ptr<Section>> &Report::sections() const { return d->sections; }
+
+Control &Report::control(const QString &name) const
+{
+    for (const auto &s : d->sections)
+        if (Control *c = s->find(name))
+            return *c;
+    throw EngineError(QStringLiteral("The report \"%1\" has no control named %2.").arg(d->title, name));
+}
+
+TextBox &Report::textBox(const QString &name) const
+{
+    Control &c = control(name);
+    if (c.kind() != Control::Kind::TextBox)
+        throw EngineError(QStringLiteral("The control %1 is not a text box.").arg(name));
+    return static_cast<TextBox &>(c);
+}
+
+Barcode &Report::barcode(const QString &name) const
+{
+    Control &c = control(name);
+    if (c.kind() != Control::Kind::Barcode)
+        throw EngineError(QStringLiteral("The control %1 is not a barcode.").arg(name));
+    return static_cast<Barcode &>(c);
+}
+
+Fields &Report::fields() { return d->fields; }
+const Fields &Report::fields() const { return d->fields; }
+
+QSizeF Report::pageSizeTwips() const
+{
+    const auto paper = PaperCatalog::paper(d->printer.paperSize());
+    // Settings are checked when made, so the code is always known here.
+    const QSizeF portrait = paper ? QSizeF(paper->widthTwips, paper->heightTwips) : QSizeF(12240, 15840);
+    return d->page.orientation() == PaperCatalog::orientationLandscape ? portrait.transposed() : portrait;
+}
+
+void Report::setDestination(const PrintDestination &destination) { d->destination = destination; }
+const PrintDestination &Report::destination() const { return d->destination; }
+void Report::setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog) { d->dialog = std::move(dialog); }
+const PrintOutcome &Report::lastOutcome() const { return d->outcome; }
+
+int Report::run(PageSink &sink)
+{
+    reportStart();
+    dataInitialize();
+    int pages = 0;
+    bool eof = false;
+    do {
+        eof = false;
+        fetchData(eof);
+        sink.addPage(*this);
+        ++pages;
+    } while (!eof);
+    sink.finish();
+    return pages;
+}
+
+namespace {
+
+std::vector<std::pair<QByteArray, QByteArray>> cupsOptionsFor(const Report &report)
+{
+    std::vector<std::pair<QByteArray, QByteArray>> options;
+    if (const auto paper = PaperCatalog::paper(report.printerSettings().paperSize()))
+        options.emplace_back("media", paper->cupsMedia);
+    if (const auto source = PaperCatalog::source(report.printerSettings().paperSource()))
+        options.emplace_back("media-source", source->cupsMediaSource);
+    // The page is laid out to the twip: the printer must not fit it to its own idea of the page.
+    options.emplace_back("print-scaling", "none");
+    return options;
+}
+
+bool hasZeroMargins(const PageSettings &page)
+{
+    return page.leftMargin() == 0 && page.rightMargin() == 0 && page.topMargin() == 0 && page.bottomMargin() == 0;
+}
+
+} // namespace
+
+void Report::PrintReport(bool showPrintDialog)
+{
+    d->outcome = PrintOutcome();
+    const PrintDestination destination = d->destination;
+    PrintOutcome outcome;
+
+    switch (destination.kind) {
+    case PrintDestination::Kind::PdfFile: {
+        OutputFile out(destination.target, OutputFile::Policy::Replace);
+        PdfPageSink sink(out.device(), d->title);
+        outcome.pages = run(sink);
+        outcome.kind = PrintOutcome::Kind::SavedPdf;
+        outcome.files << out.commit();
+        break;
+    }
+    case PrintDestination::Kind::PngFile: {
+        PngPageSink sink(destination.target);
+        outcome.pages = run(sink);
+        outcome.kind = PrintOutcome::Kind::SavedPng;
+        outcome.files = sink.files();
+        break;
+    }
+    case PrintDestination::Kind::Printer: {
+        // The whole job is made before anything reaches CUPS, so a failing run submits nothing.
+        QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("envelope-spool-XXXXXX.pdf")));
+        if (!spool.open())
+            throw EngineError(QStringLiteral("Cannot make the print file for \"%1\": %2.").arg(d->title, spool.errorString()));
+        PdfPageSink sink(spool, d->title);
+        outcome.pages = run(sink);
+        if (!spool.flush())
+            throw EngineError(QStringLiteral("Cannot write the print file for \"%1\": %2.").arg(d->title, spool.errorString()));
+
+        QString queue = destination.target;
+        if (showPrintDialog && d->dialog) {
+            const std::optional<QString> chosen = d->dialog->choosePrinter(d->title);
+            if (!chosen) {
+                outcome.kind = PrintOutcome::Kind::Cancelled;
+                break;
+            }
+            queue = *chosen;
+        }
+        if (queue.isEmpty()) {
+            if (const auto dflt = CupsPrinter::defaultDestination())
+                queue = *dflt;
+        }
+        if (queue.isEmpty()) {
+            // No printer here: keep the output as a PDF named after the report, never over an existing file.
+            OutputFile out(QDir::current().filePath(d->title + QStringLiteral(".pdf")), OutputFile::Policy::NeverReplace);
+            spool.seek(0);
+            while (!spool.atEnd()) {
+                const QByteArray chunk = spool.read(1 << 16);
+                if (chunk.isEmpty() || out.device().write(chunk) != chunk.size())
+                    throw EngineError(QStringLiteral("Cannot write the PDF for \"%1\": %2.").arg(d->title, out.device().errorString()));
+            }
+            const QString saved = out.commit();
+            std::fprintf(stderr, "No printer is available: \"%s\" was saved as %s\n", qUtf8Printable(d->title),
+                         qUtf8Printable(QDir::toNativeSeparators(saved)));
+            outcome.kind = PrintOutcome::Kind::SavedPdf;
+            outcome.fellBackToFile = true;
+            outcome.files << saved;
+            break;
+        }
+        CupsJobRequest job;
+        job.queue = queue;
+        job.title = d->title;
+        job.documentPath = spool.fileName();
+        job.options = cupsOptionsFor(*this);
+        job.zeroMargins = hasZeroMargins(d->page);
+        outcome.jobId = CupsPrinter::submit(job);
+        outcome.queue = queue;
+        outcome.kind = PrintOutcome::Kind::Printed;
+        break;
+    }
+    }
+    d->outcome = outcome;
+}
+
+} // namespace engine

@@ -1,0 +1,91 @@
+#pragma once
+
+#include "reporting_engine/Barcode.h"
+#include "reporting_engine/Fields.h"
+#include "reporting_engine/PageSettings.h"
+#include "reporting_engine/PrintDestination.h"
+#include "reporting_engine/PrintOutcome.h"
+#include "reporting_engine/PrinterSettings.h"
+#include "reporting_engine/Section.h"
+#include "reporting_engine/TextBox.h"
+#include "reporting_engine/TextStyle.h"
+
+#include <QSizeF>
+#include <QString>
+
+#include <memory>
+#include <vector>
+
+namespace platform {
+class PrinterDialog;
+}
+
+namespace engine {
+
+class PageSink;
+
+// The base of every report. A report's design (page, print width, sections and
+// their controls) is made by the derived class's constructor, which is also its
+// Initialize event; its destructor is its Terminate event. Each run calls
+// reportStart, dataInitialize, then fetchData until a call leaves eof true; every
+// fetchData call prints one page, with the values that call wrote.
+class Report {
+public:
+    explicit Report(QString title);
+    virtual ~Report();
+    Report(const Report &) = delete;
+    Report &operator=(const Report &) = delete;
+
+    // The report's title names the print job and the fallback PDF file.
+    const QString &title() const;
+
+    PageSettings &pageSettings();
+    const PageSettings &pageSettings() const;
+    PrinterSettings &printerSettings();
+    const PrinterSettings &printerSettings() const;
+
+    double printWidth() const;
+    void setPrintWidth(double twips);
+
+    // The base style "Normal": Arial, 10 point, regular.
+    const TextStyle &normalStyle() const;
+
+    Section &addSection(const QString &name, double heightTwips);
+    const std::vector<std::unique_ptr<Section>> &sections() const;
+
+    // Controls by name; an unknown name, or a control of another kind, throws EngineError.
+    Control &control(const QString &name) const;
+    TextBox &textBox(const QString &name) const;
+    Barcode &barcode(const QString &name) const;
+
+    Fields &fields();
+    const Fields &fields() const;
+
+    // The page as it prints now: the paper of the printer settings turned by the orientation.
+    QSizeF pageSizeTwips() const;
+
+    void setDestination(const PrintDestination &destination);
+    const PrintDestination &destination() const;
+    // The dialog PrintReport(true) shows; without one it prints to the destination as set.
+    void setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog);
+
+    // Runs the report and prints it; returns when done. Throws EngineError on any failure,
+    // leaving no partial output behind.
+    void PrintReport(bool showPrintDialog);
+    const PrintOutcome &lastOutcome() const;
+
+    // Runs the report's events and hands each record's page to the sink; returns the page count.
+    int run(PageSink &sink);
+
+protected:
+    virtual void reportStart() {}
+    virtual void dataInitialize() {}
+    // The default has no data: one empty page.
+    virtual void fetchData(bool &eof) { eof = true; }
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace engine

@@ -1,0 +1,206 @@
+// The engine's report: its event order, its settings and its outputs.
+#include "reporting_engine/EngineError.h"
+#include "reporting_engine/PaperCatalog.h"
+#include "reporting_engine/PdfPageSink.h"
+#include "reporting_engine/Report.h"
+#include "support/PdfInspector.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using engine::EngineError;
+using engine::PrintDestination;
+using engine::Report;
+
+namespace {
+
+// Records every event it receives; hands out a fixed number of records.
+class RecordingReport final : public Report {
+public:
+    RecordingReport(QStringList &log, int records) : Report(QStringLiteral("Recorder")), m_log(log), m_records(records)
+    {
+        auto &detail = addSection(QStringLiteral("Detail"), 1440);
+        detail.add<engine::TextBox>(QStringLiteral("fldText"), QRectF(720, 720, 4000, 400), engine::TextStyle{});
+        m_log << QStringLiteral("Initialize");
+    }
+    ~RecordingReport() override { m_log << QStringLiteral("Terminate"); }
+
+    std::function<void()> onReportStart;
+
+protected:
+    void reportStart() override
+    {
+        m_log << QStringLiteral("ReportStart");
+        m_left = m_records;
+        if (onReportStart)
+            onReportStart();
+    }
+    void dataInitialize() override { m_log << QStringLiteral("DataInitialize"); }
+    void fetchData(bool &eof) override
+    {
+        m_log << QStringLiteral("FetchData(%1)").arg(eof ? QStringLiteral("True") : QStringLiteral("False"));
+        textBox(QStringLiteral("fldText")).setText(QStringLiteral("record %1").arg(m_records - m_left + 1));
+        eof = --m_left <= 0;
+    }
+
+private:
+    QStringList &m_log;
+    int m_records;
+    int m_left = 0;
+};
+
+QStringList oneRun(int records)
+{
+    QStringList l{QStringLiteral("ReportStart"), QStringLiteral("DataInitialize")};
+    for (int i = 0; i < records; ++i)
+        l << QStringLiteral("FetchData(False)");
+    return l;
+}
+
+TEST(ReportEvents, OneRunThenRelease)
+{
+    QTemporaryDir dir;
+    QStringList log;
+    {
+        RecordingReport report(log, 1);
+        report.setDestination(PrintDestination::pdfFile(dir.filePath(QStringLiteral("one.pdf"))));
+        report.PrintReport(false);
+        EXPECT_EQ(report.lastOutcome().pages, 1);
+    }
+    EXPECT_EQ(log, QStringList{QStringLiteral("Initialize")} + oneRun(1) + QStringList{QStringLiteral("Terminate")});
+}
+
+TEST(ReportEvents, PrintedTwiceRunsTheWholeSequenceTwice)
+{
+    QTemporaryDir dir;
+    QStringList log;
+    {
+        RecordingReport report(log, 1);
+        report.setDestination(PrintDestination::pdfFile(dir.filePath(QStringLiteral("twice.pdf"))));
+        report.PrintReport(false);
+        report.PrintReport(false);
+    }
+    EXPECT_EQ(log, QStringList{QStringLiteral("Initialize")} + oneRun(1) + oneRun(1) + QStringList{QStringLiteral("Terminate")});
+}
+
+TEST(ReportEvents, EveryFetchPrintsOnePageUntilEof)
+{
+    QTemporaryDir dir;
+    QStringList log;
+    const QString path = dir.filePath(QStringLiteral("three.pdf"));
+    {
+        RecordingReport report(log, 3);
+        report.setDestination(PrintDestination::pdfFile(path));
+        report.PrintReport(false);
+        EXPECT_EQ(report.lastOutcome().pages, 3);
+    }
+    EXPECT_EQ(log.count(QStringLiteral("FetchData(False)")), 3);
+    testsupport::PdfInspector pdf(path);
+    EXPECT_EQ(pdf.pageCount(), 3);
+    // The values written in the call that ends the data are printed.
+    EXPECT_TRUE(pdf.text().contains(QStringLiteral("record 3")));
+}
+
+TEST(ReportEvents, AFailingHandlerLeavesNoOutputBehind)
+{
+    QTemporaryDir dir;
+    QStringList log;
+    const QString path = dir.filePath(QStringLiteral("never.pdf"));
+    RecordingReport report(log, 1);
+    report.onReportStart = [&report] { report.printerSettings().setPaperSize(4242); };
+    report.setDestination(PrintDestination::pdfFile(path));
+    EXPECT_THROW(report.PrintReport(false), EngineError);
+    EXPECT_FALSE(log.contains(QStringLiteral("DataInitialize")));
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+struct RefusedSetting {
+    const char *name;
+    std::function<void(Report &)> apply;
+    const char *mentioned; // the refused value must be named in the message
+};
+
+class RefusedSettings : public ::testing::TestWithParam<RefusedSetting> {};
+
+TEST_P(RefusedSettings, ThrowNamingTheValueAndKeepThePreviousOne)
+{
+    QStringList log;
+    RecordingReport report(log, 1);
+    const QSizeF before = report.pageSizeTwips();
+    try {
+        GetParam().apply(report);
+        FAIL() << "accepted";
+    } catch (const EngineError &e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String(GetParam().mentioned))) << e.what();
+    }
+    EXPECT_EQ(report.pageSizeTwips(), before);
+    EXPECT_EQ(report.pageSettings().leftMargin(), 1440);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Engine, RefusedSettings,
+    ::testing::Values(
+        RefusedSetting{"PaperSize", [](Report &r) { r.printerSettings().setPaperSize(4242); }, "4242"},
+        RefusedSetting{"PaperSource", [](Report &r) { r.printerSettings().setPaperSource(99); }, "99"},
+        RefusedSetting{"Orientation", [](Report &r) { r.pageSettings().setOrientation(3); }, "3"},
+        RefusedSetting{"NegativeMargin", [](Report &r) { r.pageSettings().setLeftMargin(-1); }, "-1"},
+        RefusedSetting{"BarcodeStyle",
+                       [](Report &r) {
+                           r.sections().front()->add<engine::Barcode>(QStringLiteral("bar"), QRectF(), QStringLiteral("F"),
+                                                                       engine::TextStyle{});
+                           r.barcode(QStringLiteral("bar")).setStyle(77);
+                       },
+                       "77"},
+        RefusedSetting{"UnknownControl", [](Report &r) { r.textBox(QStringLiteral("fldNowhere")); }, "fldNowhere"},
+        RefusedSetting{"WrongKindOfControl", [](Report &r) { r.barcode(QStringLiteral("fldText")); }, "fldText"},
+        RefusedSetting{"UnknownField", [](Report &r) { r.fields().item(QStringLiteral("Missing")); }, "Missing"}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(ReportPage, EnvelopeCodesGiveALandscapeNumberTenPage)
+{
+    QStringList log;
+    RecordingReport report(log, 1);
+    EXPECT_EQ(report.pageSizeTwips(), QSizeF(12240, 15840)); // a new report prints on Letter
+    report.printerSettings().setPaperSize(20);
+    report.pageSettings().setOrientation(engine::PaperCatalog::orientationLandscape);
+    EXPECT_EQ(report.pageSizeTwips(), QSizeF(13680, 5940));
+}
+
+TEST(ReportPage, PdfPageHasTheReportsSizeAndEmbedsItsFonts)
+{
+    QTemporaryDir dir;
+    QStringList log;
+    const QString path = dir.filePath(QStringLiteral("page.pdf"));
+    RecordingReport report(log, 1);
+    report.onReportStart = [&report] {
+        report.printerSettings().setPaperSize(20);
+        report.pageSettings().setOrientation(2);
+    };
+    report.setDestination(PrintDestination::pdfFile(path));
+    report.PrintReport(false);
+    testsupport::PdfInspector pdf(path);
+    EXPECT_EQ(pdf.pageSizePoints(), QSizeF(684, 297));
+    EXPECT_FALSE(pdf.fonts().isEmpty());
+    EXPECT_TRUE(pdf.allFontsEmbedded());
+}
+
+TEST(ReportOutput, PdfIntoAMissingFolderFailsNamingIt)
+{
+    QStringList log;
+    RecordingReport report(log, 1);
+    report.setDestination(PrintDestination::pdfFile(QStringLiteral("/nonexistent-folder/x.pdf")));
+    try {
+        report.PrintReport(false);
+        FAIL() << "no error";
+    } catch (const EngineError &e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("/nonexistent-folder"))) << e.what();
+    }
+}
+
+} // namespace

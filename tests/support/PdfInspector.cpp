@@ -1,0 +1,86 @@
+#include "support/PdfInspector.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QXmlStreamReader>
+
+#include <stdexcept>
+
+namespace testsupport {
+
+PdfInspector::PdfInspector(QString path) : m_path(std::move(path)) {}
+
+QString PdfInspector::run(const QString &program, const QStringList &args) const
+{
+    QProcess p;
+    p.start(program, args);
+    if (!p.waitForFinished(30000) || p.exitStatus() != QProcess::NormalExit || p.exitCode() != 0)
+        throw std::runtime_error(qPrintable(program + QStringLiteral(" failed on ") + m_path + QStringLiteral(": ")
+                                            + QString::fromLocal8Bit(p.readAllStandardError())));
+    return QString::fromUtf8(p.readAllStandardOutput());
+}
+
+int PdfInspector::pageCount() const
+{
+    const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(run(QStringLiteral("pdfinfo"), {m_path}));
+    return m.hasMatch() ? m.captured(1).toInt() : -1;
+}
+
+QSizeF PdfInspector::pageSizePoints() const
+{
+    const auto m = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"))
+                       .match(run(QStringLiteral("pdfinfo"), {m_path}));
+    return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
+}
+
+QStringList PdfInspector::fonts() const
+{
+    QStringList out;
+    const QStringList lines = run(QStringLiteral("pdffonts"), {m_path}).split(QLatin1Char('\n'));
+    for (qsizetype i = 2; i < lines.size(); ++i)
+        if (!lines[i].trimmed().isEmpty())
+            out << lines[i].section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty);
+    return out;
+}
+
+bool PdfInspector::allFontsEmbedded() const
+{
+    // Columns: name type encoding emb sub uni object ID; "emb" is the fourth from the right end.
+    const QStringList lines = run(QStringLiteral("pdffonts"), {m_path}).split(QLatin1Char('\n'));
+    for (qsizetype i = 2; i < lines.size(); ++i) {
+        const QStringList cols = lines[i].split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (cols.size() >= 6 && cols[cols.size() - 5] != QLatin1String("yes"))
+            return false;
+    }
+    return true;
+}
+
+std::vector<PdfInspector::Word> PdfInspector::words() const
+{
+    std::vector<Word> out;
+    QXmlStreamReader xml(run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), m_path, QStringLiteral("-")}));
+    int page = 0;
+    while (!xml.atEnd()) {
+        xml.readNext();
+        if (!xml.isStartElement())
+            continue;
+        if (xml.name() == QLatin1String("page")) {
+            ++page;
+        } else if (xml.name() == QLatin1String("word")) {
+            const auto a = xml.attributes();
+            const double x1 = a.value(QLatin1String("xMin")).toDouble();
+            const double y1 = a.value(QLatin1String("yMin")).toDouble();
+            const double x2 = a.value(QLatin1String("xMax")).toDouble();
+            const double y2 = a.value(QLatin1String("yMax")).toDouble();
+            out.push_back({xml.readElementText(), QRectF(QPointF(x1, y1), QPointF(x2, y2)), page});
+        }
+    }
+    return out;
+}
+
+QString PdfInspector::text() const
+{
+    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), m_path, QStringLiteral("-")});
+}
+
+} // namespace testsupport

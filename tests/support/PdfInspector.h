@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QRectF>
+#include <QSizeF>
+#include <QString>
+#include <QStringList>
+
+#include <vector>
+
+namespace testsupport {
+
+// Reads a PDF the way a user's tools do (poppler's pdfinfo, pdffonts, pdftotext),
+// so tests check the file that was written, not our idea of it.
+class PdfInspector {
+public:
+    struct Word {
+        QString text;
+        QRectF box; // points, from the page's top-left corner
+        int page;   // from 1
+    };
+
+    explicit PdfInspector(QString path);
+
+    int pageCount() const;
+    QSizeF pageSizePoints() const;
+    QStringList fonts() const;        // embedded font names
+    bool allFontsEmbedded() const;
+    std::vector<Word> words() const;
+    QString text() const;
+
+private:
+    QString run(const QString &program, const QStringList &args) const;
+    QString m_path;
+};
+
+} // namespace testsupport
