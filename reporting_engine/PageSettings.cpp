@@ -20,15 +20,25 @@ double checkedMargin(double twips, const char *which)
 
 } // namespace
 
-void PageSettings::setLeftMargin(double twips) { m_left = checkedMargin(twips, "left"); }
-void PageSettings::setRightMargin(double twips) { m_right = checkedMargin(twips, "right"); }
-void PageSettings::setTopMargin(double twips) { m_top = checkedMargin(twips, "top"); }
-void PageSettings::setBottomMargin(double twips) { m_bottom = checkedMargin(twips, "bottom"); }
+void PageSettings::setLeftMargin(double twips) { m_left = checked(twips, "LeftMargin", "left"); }
+void PageSettings::setRightMargin(double twips) { m_right = checked(twips, "RightMargin", "right"); }
+void PageSettings::setTopMargin(double twips) { m_top = checked(twips, "TopMargin", "top"); }
+void PageSettings::setBottomMargin(double twips) { m_bottom = checked(twips, "BottomMargin", "bottom"); }
+
+double PageSettings::checked(double twips, const char *setting, const char *which) const
+{
+    const double value = checkedMargin(twips, which);
+    if (m_observer)
+        m_observer->notify(setting, value);
+    return value;
+}
 
 void PageSettings::setOrientation(int windowsCode)
 {
     if (!PaperCatalog::isKnownOrientation(windowsCode))
         throw EngineError(QStringLiteral("Unknown orientation code %1 (1 is portrait, 2 landscape).").arg(windowsCode));
+    if (m_observer)
+        m_observer->notify("Orientation", windowsCode);
     m_orientation = windowsCode;
 }
 

@@ -1,11 +1,16 @@
 #pragma once
 
+#include "reporting_engine/SettingObserver.h"
+
 namespace engine {
 
 // Margins (twips) and orientation of the report's page. A new report carries
 // a portrait page with one-inch margins until its handlers say otherwise.
 class PageSettings {
 public:
+    PageSettings() = default;
+    explicit PageSettings(SharedSettingObserver observer) : m_observer(std::move(observer)) {}
+
     double leftMargin() const { return m_left; }
     double rightMargin() const { return m_right; }
     double topMargin() const { return m_top; }
@@ -20,11 +25,14 @@ public:
     void setOrientation(int windowsCode);
 
 private:
+    double checked(double twips, const char *setting, const char *which) const;
+
     double m_left = 1440;
     double m_right = 1440;
     double m_top = 1440;
     double m_bottom = 1440;
     int m_orientation = 1;
+    SharedSettingObserver m_observer;
 };
 
 } // namespace engine

@@ -9,6 +9,8 @@ void PrinterSettings::setPaperSize(int windowsCode)
 {
     if (!PaperCatalog::paper(windowsCode))
         throw EngineError(QStringLiteral("Unknown paper size code %1.").arg(windowsCode));
+    if (m_observer)
+        m_observer->notify("PaperSize", windowsCode);
     m_paperSize = windowsCode;
 }
 
@@ -16,6 +18,8 @@ void PrinterSettings::setPaperSource(int windowsCode)
 {
     if (!PaperCatalog::source(windowsCode))
         throw EngineError(QStringLiteral("Unknown paper source code %1.").arg(windowsCode));
+    if (m_observer)
+        m_observer->notify("PaperSource", windowsCode);
     m_paperSource = windowsCode;
 }
 

@@ -18,9 +18,10 @@
 namespace engine {
 
 struct Report::Private {
+    std::shared_ptr<SettingObserver> observer = std::make_shared<SettingObserver>();
     QString title;
-    PageSettings page;
-    PrinterSettings printer;
+    PageSettings page{observer};
+    PrinterSettings printer{observer};
     double printWidth = 0;
     TextStyle normal{QStringLiteral("Arial"), 10.0, false, false, Qt::AlignLeft | Qt::AlignTop};
     std::vector<std::unique_ptr<Section>> sections;
@@ -55,7 +56,7 @@ const TextStyle &Report::normalStyle() const { return d->normal; }
 
 Section &Report::addSection(const QString &name, double heightTwips)
 {
-    d->sections.push_back(std::make_unique<Section>(name, heightTwips));
+    d->sections.push_back(std::make_unique<Section>(name, heightTwips, d->observer));
     return *d->sections.back();
 }
 
@@ -99,6 +100,7 @@ QSizeF Report::pageSizeTwips() const
 void Report::setDestination(const PrintDestination &destination) { d->destination = destination; }
 const PrintDestination &Report::destination() const { return d->destination; }
 void Report::setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog) { d->dialog = std::move(dialog); }
+void Report::setSettingObserver(SettingObserver::Callback callback) { d->observer->setCallback(std::move(callback)); }
 const PrintOutcome &Report::lastOutcome() const { return d->outcome; }
 
 int Report::run(PageSink &sink)

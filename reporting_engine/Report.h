@@ -7,6 +7,7 @@
 #include "reporting_engine/PrintOutcome.h"
 #include "reporting_engine/PrinterSettings.h"
 #include "reporting_engine/Section.h"
+#include "reporting_engine/SettingObserver.h"
 #include "reporting_engine/TextBox.h"
 #include "reporting_engine/TextStyle.h"
 
@@ -68,6 +69,9 @@ public:
     const PrintDestination &destination() const;
     // The dialog PrintReport(true) shows; without one it prints to the destination as set.
     void setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog);
+
+    // Called with every page, printer and barcode setting before it takes effect; may throw to refuse it.
+    void setSettingObserver(SettingObserver::Callback callback);
 
     // Runs the report and prints it; returns when done. Throws EngineError on any failure,
     // leaving no partial output behind.

@@ -3,6 +3,7 @@
 #include "platform/MessagePresenter.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 

@@ -1,0 +1,169 @@
+#include "cli/EnvelopeCommand.h"
+
+#include "envelope_report/rptEnvelope.h"
+#include "platform/TerminalMessagePresenter.h"
+#include "platform/WindowsApi.h"
+
+#include <QCommandLineParser>
+#include <QDir>
+
+#include <exception>
+#include <limits>
+#include <optional>
+
+namespace cli {
+namespace {
+
+const char usageLine[] = "Usage: envelope [--name TEXT] [--street1 TEXT] [--street2 TEXT] [--city TEXT] [--state TEXT]\n"
+                         "                [--zip NUMBER] [--printer QUEUE | --pdf FILE | --png FILE]\n";
+
+const char helpText[] =
+    "Prints one No. 10 envelope: the addressee block, the POSTNET barcode of its ZIP code and the\n"
+    "return address of the office whose program this is (chosen by this executable's name).\n\n"
+    "  --name TEXT       addressee's name             (default: Orrin Vask)\n"
+    "  --street1 TEXT    first street line            (default: 123 Here Rd.)\n"
+    "  --street2 TEXT    second street line           (default: none)\n"
+    "  --city TEXT       city                         (default: Nowheresville)\n"
+    "  --state TEXT      state                        (default: AK)\n"
+    "  --zip NUMBER      ZIP code, 5 or 9 digits      (default: 92901)\n"
+    "  --printer QUEUE   print on this CUPS queue     (default: the CUPS default destination,\n"
+    "                                                  or Envelope.pdf here when there is none)\n"
+    "  --pdf FILE        write a PDF file instead of printing\n"
+    "  --png FILE        write a PNG picture instead of printing\n"
+    "  --help            show this help\n\n"
+    "The report's messages go to standard error. Exit status: 0 printed, 1 failed, 2 bad usage.\n";
+
+struct Invocation {
+    QString name = QStringLiteral("Orrin Vask");
+    QString street1 = QStringLiteral("123 Here Rd.");
+    QString street2;
+    QString city = QStringLiteral("Nowheresville");
+    QString state = QStringLiteral("AK");
+    std::int32_t zip = 92901;
+    engine::PrintDestination destination = engine::PrintDestination::defaultPrinter();
+};
+
+struct UsageError {
+    QString message;
+};
+
+} // namespace
+
+struct EnvelopeCommand::Private {
+    std::shared_ptr<platform::WindowsApi> api;
+    Io io;
+
+    void print(std::FILE *f, const QString &text) const { std::fputs(qUtf8Printable(text), f); }
+
+    std::optional<Invocation> parse(const QStringList &arguments, bool &helpShown) const
+    {
+        QCommandLineParser parser;
+        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+        const QCommandLineOption name(QStringLiteral("name"), QString(), QStringLiteral("TEXT"));
+        const QCommandLineOption street1(QStringLiteral("street1"), QString(), QStringLiteral("TEXT"));
+        const QCommandLineOption street2(QStringLiteral("street2"), QString(), QStringLiteral("TEXT"));
+        const QCommandLineOption city(QStringLiteral("city"), QString(), QStringLiteral("TEXT"));
+        const QCommandLineOption state(QStringLiteral("state"), QString(), QStringLiteral("TEXT"));
+        const QCommandLineOption zip(QStringLiteral("zip"), QString(), QStringLiteral("NUMBER"));
+        const QCommandLineOption printer(QStringLiteral("printer"), QString(), QStringLiteral("QUEUE"));
+        const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("FILE"));
+        const QCommandLineOption png(QStringLiteral("png"), QString(), QStringLiteral("FILE"));
+        const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
+        parser.addOptions({name, street1, street2, city, state, zip, printer, pdf, png, help});
+
+        if (!parser.parse(arguments))
+            throw UsageError{parser.errorText()};
+        if (parser.isSet(help)) {
+            helpShown = true;
+            return std::nullopt;
+        }
+        if (!parser.positionalArguments().isEmpty())
+            throw UsageError{QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first())};
+        for (const QString &option : parser.optionNames())
+            if (parser.values(option).size() > 1)
+                throw UsageError{QStringLiteral("--%1 is given more than once").arg(option)};
+
+        Invocation inv;
+        if (parser.isSet(name)) inv.name = parser.value(name);
+        if (parser.isSet(street1)) inv.street1 = parser.value(street1);
+        if (parser.isSet(street2)) inv.street2 = parser.value(street2);
+        if (parser.isSet(city)) inv.city = parser.value(city);
+        if (parser.isSet(state)) inv.state = parser.value(state);
+        if (parser.isSet(zip)) {
+            bool ok = false;
+            const qlonglong value = parser.value(zip).toLongLong(&ok);
+            if (!ok || value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+                throw UsageError{QStringLiteral("--zip \"%1\" is not a whole number (a ZIP code has 5 or 9 digits)").arg(parser.value(zip))};
+            inv.zip = static_cast<std::int32_t>(value);
+        }
+        const int outputs = int(parser.isSet(printer)) + int(parser.isSet(pdf)) + int(parser.isSet(png));
+        if (outputs > 1)
+            throw UsageError{QStringLiteral("give only one of --printer, --pdf and --png")};
+        if (parser.isSet(printer)) {
+            if (parser.value(printer).isEmpty())
+                throw UsageError{QStringLiteral("--printer needs a queue name")};
+            inv.destination = engine::PrintDestination::printer(parser.value(printer));
+        } else if (parser.isSet(pdf)) {
+            if (parser.value(pdf).isEmpty())
+                throw UsageError{QStringLiteral("--pdf needs a file name")};
+            inv.destination = engine::PrintDestination::pdfFile(parser.value(pdf));
+        } else if (parser.isSet(png)) {
+            if (parser.value(png).isEmpty())
+                throw UsageError{QStringLiteral("--png needs a file name")};
+            inv.destination = engine::PrintDestination::pngFile(parser.value(png));
+        }
+        return inv;
+    }
+};
+
+EnvelopeCommand::EnvelopeCommand(std::shared_ptr<platform::WindowsApi> api, Io io) : d(std::make_unique<Private>())
+{
+    d->api = std::move(api);
+    d->io = io;
+}
+
+EnvelopeCommand::~EnvelopeCommand() = default;
+
+int EnvelopeCommand::run(const QStringList &arguments)
+{
+    std::optional<Invocation> inv;
+    try {
+        bool helpShown = false;
+        inv = d->parse(arguments, helpShown);
+        if (helpShown) {
+            std::fputs(usageLine, d->io.out);
+            std::fputs(helpText, d->io.out);
+            return exitOk;
+        }
+    } catch (const UsageError &e) {
+        d->print(d->io.err, QStringLiteral("envelope: %1\n").arg(e.message));
+        std::fputs(usageLine, d->io.err);
+        return exitUsage;
+    }
+
+    try {
+        auto api = d->api ? d->api
+                          : platform::WindowsApi::fromEnvironment(
+                                std::make_shared<platform::TerminalMessagePresenter>(QStringLiteral("envelope"), d->io.err));
+        // As a host program does: create, set the addressee, print without a dialog, release.
+        auto report = std::make_unique<envelope::rptEnvelope>(api);
+        report->AddresseeName = inv->name;
+        report->AddresseeStreet1 = inv->street1;
+        report->AddresseeStreet2 = inv->street2;
+        report->AddresseeCity = inv->city;
+        report->AddresseeState = inv->state;
+        report->AddresseeZipCode = inv->zip;
+        report->setDestination(inv->destination);
+        report->PrintReport(false);
+        const engine::PrintOutcome outcome = report->lastOutcome();
+        report.reset();
+        if (outcome.kind == engine::PrintOutcome::Kind::Printed)
+            d->print(d->io.err, QStringLiteral("envelope: printed on %1 (job %2)\n").arg(outcome.queue).arg(outcome.jobId));
+        return exitOk;
+    } catch (const std::exception &e) {
+        d->print(d->io.err, QStringLiteral("envelope: error: %1\n").arg(QString::fromUtf8(e.what())));
+        return exitFatal;
+    }
+}
+
+} // namespace cli

@@ -1,0 +1,157 @@
+#include "envelope_report/rptEnvelope.h"
+
+#include "envelope_report/ZipFormatter.h"
+#include "folders_settings/modFolderFunctions.h"
+#include "folders_settings/modGetParentEXEPath.h"
+#include "folders_settings/modINIFile.h"
+#include "platform/MessagePresenterFactory.h"
+#include "platform/QtPrinterDialog.h"
+#include "platform/WindowsApi.h"
+#include "reporting_engine/PaperCatalog.h"
+
+namespace envelope {
+namespace {
+
+const QString crlf = QStringLiteral("\r\n");
+const QString fieldsSection = QStringLiteral("FIELDS");
+
+// Leading and trailing blanks only; a tab is part of the value.
+QString trimSpaces(const QString &s)
+{
+    qsizetype begin = 0;
+    qsizetype end = s.size();
+    while (begin < end && s.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && s.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return s.mid(begin, end - begin);
+}
+
+} // namespace
+
+rptEnvelope::rptEnvelope()
+    : rptEnvelope(platform::WindowsApi::fromEnvironment(platform::MessagePresenterFactory::forThisProcess(QString())))
+{
+}
+
+rptEnvelope::rptEnvelope(std::shared_ptr<platform::WindowsApi> api) : engine::Report(QStringLiteral("Envelope")), m_api(std::move(api))
+{
+    setPrinterDialog(platform::QtPrinterDialog::ifScreenAvailable());
+    loadDesign();
+    ActiveReport_Initialize();
+}
+
+rptEnvelope::~rptEnvelope() { ActiveReport_Terminate(); }
+
+void rptEnvelope::loadDesign()
+{
+    // The design's page is Letter with one-inch margins (the engine's new page);
+    // ActiveReport_ReportStart turns it into the envelope at every run.
+    setPrintWidth(13680);
+    engine::Section &detail = addSection(QStringLiteral("Detail"), 5760);
+    const QString times = QStringLiteral("Times New Roman");
+    detail.add<engine::TextBox>(QStringLiteral("fldAddress"), QRectF(6300, 2970, 3510, 1080), engine::TextStyle{times, {}, {}, {}});
+    detail.add<engine::Barcode>(QStringLiteral("barPostNet"), QRectF(6300, 4050, 3510, 360), QStringLiteral("FooterBarCode"),
+                                engine::TextStyle{QStringLiteral("Arial"), 8.0, false, false});
+    // The name line's one extra style setting: bold, so the sender stands out.
+    detail.add<engine::TextBox>(QStringLiteral("fldReturnAddressName"), QRectF(360, 360, 4320, 360),
+                                engine::TextStyle{times, 14.5, true, {}});
+    detail.add<engine::TextBox>(QStringLiteral("fldReturnAddress"), QRectF(360, 720, 3510, 810), engine::TextStyle{times, {}, {}, {}});
+}
+
+void rptEnvelope::ActiveReport_Initialize()
+{
+    folders::modGetParentEXEPath exePath(*m_api);
+    const QString hostName = exePath.GetParentEXEName().toUpper();
+    ReturnAddressName.clear();
+    ReturnAddress.clear();
+
+    if (hostName == QLatin1String("KORVAMAIN")) {
+        LoadReturnAddress(QStringLiteral("ARYSFT"), QStringLiteral("SFTFLG8"), QStringLiteral("County Circuit Clerk"), true);
+    } else if (hostName == QLatin1String("KORVAPROBATION")) {
+        LoadReturnAddress(QStringLiteral("PRBSFT"), QStringLiteral("SFTFLG1"), QStringLiteral("County Probation"), false);
+    } else if (hostName == QLatin1String("KORVAJURY")) {
+        folders::modFolderFunctions folders(*m_api);
+        folders::modINIFile ini(*m_api);
+        const QString commissioner = ini.GetINIValue(folders.GetClientTablesFolder() + QStringLiteral("JURSFT.INI"), fieldsSection,
+                                                     QStringLiteral("SFTCMM"), QStringLiteral("N"));
+        LoadReturnAddress(QStringLiteral("JURSFT"), QStringLiteral("SFTFLG1"), QStringLiteral("County Jury"),
+                          commissioner != QLatin1String("Y"));
+    } else if (hostName == QLatin1String("KORVAPUBLICDEFENDER")) {
+        LoadReturnAddress(QStringLiteral("DEFSFT"), QStringLiteral("SFTRTNADR"), QStringLiteral("Public Defender"), true);
+    } else {
+        m_api->MessageBox(QStringLiteral("Case Else; no return address."));
+    }
+}
+
+void rptEnvelope::LoadReturnAddress(const QString &settingsBaseName, const QString &enablingKey, const QString &officeTitle,
+                                    bool nameLineWanted)
+{
+    folders::modFolderFunctions folders(*m_api);
+    folders::modINIFile ini(*m_api);
+    const QString file = folders.GetClientTablesFolder() + settingsBaseName + QStringLiteral(".INI");
+    const auto read = [&](const char *key, const QString &dflt = QString()) {
+        return ini.GetINIValue(file, fieldsSection, QLatin1String(key), dflt);
+    };
+
+    if (ini.GetINIValue(file, fieldsSection, enablingKey, QString()) != QLatin1String("Y"))
+        return;
+
+    if (nameLineWanted) {
+        ReturnAddressName = trimSpaces(read("SFTCLK"));
+        ReturnAddress = trimSpaces(read("SFTCO")) + QLatin1Char(' ') + officeTitle + crlf;
+    } else {
+        ReturnAddressName = trimSpaces(read("SFTCO")) + QLatin1Char(' ') + officeTitle;
+    }
+    ReturnAddress += read("SFTSTR") + crlf;
+    const QString zip = read("SFTZIP", QStringLiteral("000000000"));
+    const QString city = read("SFTCTY");
+    const QString state = read("SFTSTA");
+    ReturnAddress += city + QLatin1Char(' ') + state + QStringLiteral(", ") + ZipFormatter::format(zip);
+}
+
+void rptEnvelope::ActiveReport_ReportStart()
+{
+    // Each setting goes through the engine afresh; a refused one ends the handler
+    // there with the earlier ones in force.
+    pageSettings().setLeftMargin(0);
+    pageSettings().setTopMargin(0);
+    pageSettings().setRightMargin(0);
+    pageSettings().setBottomMargin(0);
+    printerSettings().setPaperSize(20);  // No. 10 envelope
+    printerSettings().setPaperSource(5); // envelope feeder
+    pageSettings().setOrientation(engine::PaperCatalog::orientationLandscape);
+    barcode(QStringLiteral("barPostNet")).setStyle(engine::Barcode::stylePostnet);
+}
+
+void rptEnvelope::ActiveReport_DataInitialize()
+{
+    fields().add(QStringLiteral("FooterBarCode"));
+}
+
+void rptEnvelope::ActiveReport_FetchData(bool &eof)
+{
+    if (eof)
+        return;
+    const QString address = QStringLiteral("fldAddress");
+    textBox(address).setText(AddresseeName + crlf);
+    textBox(address).setText(textBox(address).text() + AddresseeStreet1 + crlf);
+    if (!AddresseeStreet2.isEmpty())
+        textBox(address).setText(textBox(address).text() + AddresseeStreet2 + crlf);
+    textBox(address).setText(textBox(address).text() + AddresseeCity + QStringLiteral(", ") + AddresseeState + QLatin1Char(' ')
+                             + ZipFormatter::format(static_cast<std::int64_t>(AddresseeZipCode)));
+    m_api->MessageBox(QStringLiteral("Addressee:  ") + textBox(address).text());
+
+    textBox(QStringLiteral("fldReturnAddressName")).setText(ReturnAddressName);
+    textBox(QStringLiteral("fldReturnAddress")).setText(ReturnAddress);
+    fields().item(QStringLiteral("FooterBarCode")).value = QVariant::fromValue<qint32>(AddresseeZipCode);
+    eof = true;
+    m_api->MessageBox(QStringLiteral("NewEOF:  ") + (eof ? QStringLiteral("True") : QStringLiteral("False")));
+}
+
+void rptEnvelope::ActiveReport_Terminate()
+{
+    // The record source is closed here once queries can be given.
+}
+
+} // namespace envelope

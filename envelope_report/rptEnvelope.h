@@ -1,0 +1,63 @@
+#pragma once
+
+#include "reporting_engine/Report.h"
+
+#include <QString>
+
+#include <cstdint>
+#include <memory>
+
+namespace platform {
+class WindowsApi;
+}
+
+namespace envelope {
+
+// The envelope report: one No. 10 envelope with the addressee block, its POSTNET
+// barcode and the return address of the host program it runs in.
+//
+// A host program creates it (the return address is chosen then), sets the
+// addressee members, and calls PrintReport.
+class rptEnvelope : public engine::Report {
+public:
+    // Reads the registry and settings files of the Wine prefix in the environment
+    // and shows messages the way this process can (a dialog or standard error).
+    rptEnvelope();
+    explicit rptEnvelope(std::shared_ptr<platform::WindowsApi> api);
+    ~rptEnvelope() override;
+
+    QString AddresseeName;
+    QString AddresseeStreet1;
+    QString AddresseeStreet2;
+    QString AddresseeCity;
+    QString AddresseeState;
+    std::int32_t AddresseeZipCode = 0;
+    QString SQL;
+
+    const QString &returnAddressName() const { return ReturnAddressName; }
+    const QString &returnAddress() const { return ReturnAddress; }
+
+protected:
+    void reportStart() override { ActiveReport_ReportStart(); }
+    void dataInitialize() override { ActiveReport_DataInitialize(); }
+    void fetchData(bool &eof) override { ActiveReport_FetchData(eof); }
+
+    platform::WindowsApi &api() const { return *m_api; }
+
+private:
+    void ActiveReport_Initialize();
+    void ActiveReport_ReportStart();
+    void ActiveReport_DataInitialize();
+    void ActiveReport_FetchData(bool &eof);
+    void ActiveReport_Terminate();
+
+    void LoadReturnAddress(const QString &settingsBaseName, const QString &enablingKey, const QString &officeTitle,
+                           bool nameLineWanted);
+    void loadDesign();
+
+    std::shared_ptr<platform::WindowsApi> m_api;
+    QString ReturnAddressName;
+    QString ReturnAddress;
+};
+
+} // namespace envelope

@@ -1,0 +1,31 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing need on Debian 12 (as root).
+set -euo pipefail
+
+packages=(
+  # build
+  cmake ninja-build g++ pkg-config
+  qt6-base-dev qt6-base-dev-tools libgl-dev
+  libqt6sql6-sqlite libqt6sql6-psql
+  libcups2-dev libzint-dev libcsv-dev
+  libgtest-dev libgmock-dev libbenchmark-dev
+  # fonts with the metrics of Times New Roman and Arial
+  fonts-liberation2
+  # printing and the test queue
+  cups cups-client cups-bsd printer-driver-cups-pdf
+  # looking at the output as a user would
+  poppler-utils
+  # the shared database the office programs use
+  postgresql
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if ((${#missing[@]})); then
+  echo "Installing: ${missing[*]}"
+  export DEBIAN_FRONTEND=noninteractive
+  apt-get update -q
+  apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

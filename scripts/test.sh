@@ -1,0 +1,12 @@
+#!/usr/bin/env bash
+# Installs what is missing, starts the services the tests use, builds with
+# warnings as errors and runs every test headless.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+cd "$root"
+bash scripts/install-deps.sh
+bash scripts/start-cups.sh
+export ENVELOPE_REQUIRE_CUPS=1
+export QT_QPA_PLATFORM=offscreen
+bash scripts/build.sh ci
+ctest --preset ci -j "$(nproc)"

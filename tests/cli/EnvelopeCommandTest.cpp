@@ -1,0 +1,141 @@
+// The command-line front end, called in-process with an argument list.
+#include "cli/EnvelopeCommand.h"
+#include "support/PdfInspector.h"
+#include "support/RecordingMessagePresenter.h"
+#include "support/WinePrefixFixture.h"
+
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+using cli::EnvelopeCommand;
+
+namespace {
+
+// Captures what the command writes to its out and err streams.
+class Captured {
+public:
+    Captured() : m_out(std::tmpfile()), m_err(std::tmpfile()) {}
+    ~Captured()
+    {
+        std::fclose(m_out);
+        std::fclose(m_err);
+    }
+    EnvelopeCommand::Io io() const { return {m_out, m_err}; }
+    QString out() const { return read(m_out); }
+    QString err() const { return read(m_err); }
+
+private:
+    static QString read(std::FILE *f)
+    {
+        std::fflush(f);
+        std::rewind(f);
+        QByteArray all;
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+            all.append(buf, static_cast<qsizetype>(n));
+        return QString::fromUtf8(all);
+    }
+    std::FILE *m_out;
+    std::FILE *m_err;
+};
+
+class EnvelopeCommandTest : public ::testing::Test {
+protected:
+    int run(const QStringList &args)
+    {
+        EnvelopeCommand command(prefix.api(presenter), captured.io());
+        return command.run(QStringList{QStringLiteral("envelope")} + args);
+    }
+    QString file(const char *name) const { return dir.filePath(QLatin1String(name)); }
+
+    testsupport::WinePrefixFixture prefix;
+    std::shared_ptr<testsupport::RecordingMessagePresenter> presenter = std::make_shared<testsupport::RecordingMessagePresenter>();
+    Captured captured;
+    QTemporaryDir dir;
+};
+
+TEST_F(EnvelopeCommandTest, PdfOfTheSampleEnvelope)
+{
+    ASSERT_EQ(run({QStringLiteral("--pdf"), file("out.pdf")}), EnvelopeCommand::exitOk) << qPrintable(captured.err());
+    testsupport::PdfInspector pdf(file("out.pdf"));
+    EXPECT_EQ(pdf.pageCount(), 1);
+    EXPECT_EQ(pdf.pageSizePoints(), QSizeF(684, 297));
+    EXPECT_EQ(presenter->texts(),
+              (QStringList{QStringLiteral("Case Else; no return address."),
+                           QStringLiteral("Addressee:  Orrin Vask\r\n123 Here Rd.\r\nNowheresville, AK 92901"),
+                           QStringLiteral("NewEOF:  True")}));
+}
+
+TEST_F(EnvelopeCommandTest, AddresseeFromOptions)
+{
+    ASSERT_EQ(run({QStringLiteral("--pdf"), file("o.pdf"), QStringLiteral("--name"), QStringLiteral("Ann Lee"), QStringLiteral("--street1"),
+                   QStringLiteral("9 Elm St."), QStringLiteral("--street2"), QStringLiteral("Apt 2"), QStringLiteral("--city"),
+                   QStringLiteral("Salem"), QStringLiteral("--state"), QStringLiteral("OR"), QStringLiteral("--zip"),
+                   QStringLiteral("973011234")}),
+              EnvelopeCommand::exitOk);
+    EXPECT_EQ(presenter->texts().value(1), QStringLiteral("Addressee:  Ann Lee\r\n9 Elm St.\r\nApt 2\r\nSalem, OR 97301-1234"));
+}
+
+TEST_F(EnvelopeCommandTest, PngOfTheEnvelope)
+{
+    ASSERT_EQ(run({QStringLiteral("--png"), file("out.png")}), EnvelopeCommand::exitOk);
+    const QImage image(file("out.png"));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_NEAR(double(image.width()) / image.height(), 13680.0 / 5940.0, 0.01);
+}
+
+TEST_F(EnvelopeCommandTest, HelpGoesToStandardOutput)
+{
+    EXPECT_EQ(run({QStringLiteral("--help")}), EnvelopeCommand::exitOk);
+    EXPECT_TRUE(captured.out().startsWith(QLatin1String("Usage: envelope")));
+    EXPECT_TRUE(presenter->messages.empty());
+}
+
+struct UsageRow {
+    const char *name;
+    QStringList args;
+    const char *mentioned;
+};
+
+class BadUsage : public EnvelopeCommandTest, public ::testing::WithParamInterface<UsageRow> {};
+
+TEST_P(BadUsage, ExitsTwoWithAUsageLineAndPrintsNothing)
+{
+    EXPECT_EQ(run(GetParam().args), EnvelopeCommand::exitUsage);
+    EXPECT_TRUE(captured.err().contains(QLatin1String(GetParam().mentioned))) << qPrintable(captured.err());
+    EXPECT_TRUE(captured.err().contains(QLatin1String("Usage: envelope")));
+    EXPECT_TRUE(presenter->messages.empty()); // no report was made
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cli, BadUsage,
+    ::testing::Values(UsageRow{"UnknownOption", {QStringLiteral("--colour")}, "colour"},
+                      UsageRow{"MissingValue", {QStringLiteral("--zip")}, "zip"},
+                      UsageRow{"ZipNotANumber", {QStringLiteral("--zip"), QStringLiteral("9290l")}, "9290l"},
+                      UsageRow{"ZipTooLarge", {QStringLiteral("--zip"), QStringLiteral("99999999999")}, "99999999999"},
+                      UsageRow{"TwoOutputs", {QStringLiteral("--pdf"), QStringLiteral("a.pdf"), QStringLiteral("--png"), QStringLiteral("a.png")}, "only one"},
+                      UsageRow{"EmptyPdfName", {QStringLiteral("--pdf"), QString()}, "--pdf"},
+                      UsageRow{"Repeated", {QStringLiteral("--name"), QStringLiteral("A"), QStringLiteral("--name"), QStringLiteral("B")}, "more than once"},
+                      UsageRow{"StrayArgument", {QStringLiteral("extra")}, "extra"}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST_F(EnvelopeCommandTest, UnwritableOutputIsFatalAndNamesTheFile)
+{
+    EXPECT_EQ(run({QStringLiteral("--pdf"), QStringLiteral("/no/such/folder/out.pdf")}), EnvelopeCommand::exitFatal);
+    EXPECT_TRUE(captured.err().contains(QLatin1String("/no/such/folder"))) << qPrintable(captured.err());
+}
+
+TEST_F(EnvelopeCommandTest, UnknownPrinterIsFatal)
+{
+    EXPECT_EQ(run({QStringLiteral("--printer"), QStringLiteral("no-such-queue-here")}), EnvelopeCommand::exitFatal);
+    EXPECT_TRUE(captured.err().contains(QLatin1String("no-such-queue-here"))) << qPrintable(captured.err());
+}
+
+} // namespace

@@ -1,0 +1,192 @@
+// The envelope report: its page setup, its addressee block and barcode field,
+// its messages, and the envelope as it comes out of the PDF.
+#include "envelope_report/rptEnvelope.h"
+#include "reporting_engine/EngineError.h"
+#include "support/PdfInspector.h"
+#include "support/RecordingMessagePresenter.h"
+#include "support/WinePrefixFixture.h"
+
+#include <QDir>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+using envelope::rptEnvelope;
+using testsupport::RecordingMessagePresenter;
+
+namespace {
+
+const QString caseElse = QStringLiteral("Case Else; no return address.");
+
+struct Addressee {
+    QString name, street1, street2, city, state;
+    std::int32_t zip;
+};
+
+const Addressee sample{QStringLiteral("Orrin Vask"), QStringLiteral("123 Here Rd."), QString(), QStringLiteral("Nowheresville"),
+                       QStringLiteral("AK"), 92901};
+
+class EnvelopeFixture : public ::testing::Test {
+protected:
+    std::unique_ptr<rptEnvelope> makeReport(const Addressee &a = sample)
+    {
+        auto r = std::make_unique<rptEnvelope>(prefix.api(presenter));
+        r->AddresseeName = a.name;
+        r->AddresseeStreet1 = a.street1;
+        r->AddresseeStreet2 = a.street2;
+        r->AddresseeCity = a.city;
+        r->AddresseeState = a.state;
+        r->AddresseeZipCode = a.zip;
+        r->setDestination(engine::PrintDestination::pdfFile(pdfPath()));
+        return r;
+    }
+    QString pdfPath() const { return out.filePath(QStringLiteral("envelope.pdf")); }
+
+    testsupport::WinePrefixFixture prefix;
+    std::shared_ptr<RecordingMessagePresenter> presenter = std::make_shared<RecordingMessagePresenter>();
+    QTemporaryDir out;
+};
+
+struct BlockRow {
+    const char *name;
+    Addressee addressee;
+    const char *block;
+};
+
+class AddresseeBlock : public EnvelopeFixture, public ::testing::WithParamInterface<BlockRow> {};
+
+TEST_P(AddresseeBlock, IsBuiltShownAndPrintedAsGiven)
+{
+    const BlockRow &row = GetParam();
+    auto report = makeReport(row.addressee);
+    report->PrintReport(false);
+
+    const QString block = QString::fromUtf8(row.block);
+    EXPECT_EQ(report->textBox(QStringLiteral("fldAddress")).text(), block);
+    EXPECT_EQ(presenter->texts(), (QStringList{caseElse, QStringLiteral("Addressee:  ") + block, QStringLiteral("NewEOF:  True")}));
+    for (const auto &m : presenter->messages)
+        EXPECT_TRUE(m.caption.isEmpty()) << "a message of its own caption: " << qPrintable(m.caption);
+    // The field holds the number itself, not the text of the block.
+    const QVariant field = report->fields().item(QStringLiteral("FooterBarCode")).value;
+    EXPECT_EQ(field.typeId(), QMetaType::Int);
+    EXPECT_EQ(field.toInt(), row.addressee.zip);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Envelope, AddresseeBlock,
+    ::testing::Values(
+        BlockRow{"Sample", sample, "Orrin Vask\r\n123 Here Rd.\r\nNowheresville, AK 92901"},
+        BlockRow{"SecondStreetLine",
+                 {QStringLiteral("Ann Lee"), QStringLiteral("Suite 4"), QStringLiteral("9 Elm St."), QStringLiteral("Salem"),
+                  QStringLiteral("OR"), 97301},
+                 "Ann Lee\r\nSuite 4\r\n9 Elm St.\r\nSalem, OR 97301"},
+        BlockRow{"SecondStreetLineOneBlank",
+                 {QStringLiteral("Ann Lee"), QStringLiteral("Suite 4"), QStringLiteral(" "), QStringLiteral("Salem"), QStringLiteral("OR"),
+                  97301},
+                 "Ann Lee\r\nSuite 4\r\n \r\nSalem, OR 97301"},
+        BlockRow{"AllEmptyZipZero", {QString(), QString(), QString(), QString(), QString(), 0}, "\r\n\r\n,  00000-0000"},
+        BlockRow{"ZipPlusFour",
+                 {QStringLiteral("Bo"), QStringLiteral("1 A St."), QString(), QStringLiteral("Reno"), QStringLiteral("NV"), 895011234},
+                 "Bo\r\n1 A St.\r\nReno, NV 89501-1234"},
+        BlockRow{"LeadingZeroZip",
+                 {QStringLiteral("Cy"), QStringLiteral("2 B St."), QString(), QStringLiteral("Boston"), QStringLiteral("MA"), 2134},
+                 "Cy\r\n2 B St.\r\nBoston, MA 02134"},
+        BlockRow{"NothingTrimmed",
+                 {QStringLiteral("  Di  "), QStringLiteral("3 C St. "), QString(), QStringLiteral(" Troy"), QStringLiteral("ny"), 12180},
+                 "  Di  \r\n3 C St. \r\n Troy, ny 12180"}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+// Reaches the report's data event the way the engine does, with eof already set.
+class EofProbe final : public rptEnvelope {
+public:
+    using rptEnvelope::rptEnvelope;
+    void fetchWithEof(bool &eof) { fetchData(eof); }
+};
+
+TEST_F(EnvelopeFixture, EofOnEntryWritesNothingAndShowsNothing)
+{
+    EofProbe report(prefix.api(presenter));
+    presenter->messages.clear();
+    bool eof = true;
+    report.fetchWithEof(eof);
+    EXPECT_TRUE(eof);
+    EXPECT_TRUE(presenter->messages.empty());
+    EXPECT_EQ(report.textBox(QStringLiteral("fldAddress")).text(), QStringLiteral("fldAddress"));
+}
+
+TEST_F(EnvelopeFixture, ReportStartMakesTheEightSettingsInOrderEveryRun)
+{
+    auto report = makeReport();
+    QStringList seen;
+    report->setSettingObserver([&seen](const QString &setting, double value) { seen << QStringLiteral("%1=%2").arg(setting).arg(value); });
+    EXPECT_EQ(report->pageSizeTwips(), QSizeF(12240, 15840)); // the design's Letter page until a run starts
+    EXPECT_EQ(report->pageSettings().leftMargin(), 1440);
+    const QStringList eight{QStringLiteral("LeftMargin=0"), QStringLiteral("TopMargin=0"), QStringLiteral("RightMargin=0"),
+                            QStringLiteral("BottomMargin=0"), QStringLiteral("PaperSize=20"), QStringLiteral("PaperSource=5"),
+                            QStringLiteral("Orientation=2"), QStringLiteral("BarcodeStyle=15")};
+    report->PrintReport(false);
+    EXPECT_EQ(seen, eight);
+    report->PrintReport(false);
+    EXPECT_EQ(seen, eight + eight);
+    EXPECT_EQ(report->pageSizeTwips(), QSizeF(13680, 5940));
+    EXPECT_EQ(report->printWidth(), report->pageSizeTwips().width());
+}
+
+TEST_F(EnvelopeFixture, ARefusedPaperSizeEndsTheRunWithTheMarginsAlreadyZero)
+{
+    auto report = makeReport();
+    report->setSettingObserver([](const QString &setting, double) {
+        if (setting == QLatin1String("PaperSize"))
+            throw engine::EngineError(QStringLiteral("The printer refuses paper size 20."));
+    });
+    presenter->messages.clear();
+    EXPECT_THROW(report->PrintReport(false), engine::EngineError);
+    EXPECT_EQ(report->pageSettings().leftMargin(), 0);
+    EXPECT_EQ(report->pageSettings().bottomMargin(), 0);
+    EXPECT_EQ(report->printerSettings().paperSize(), 1);
+    EXPECT_EQ(report->printerSettings().paperSource(), 7);
+    EXPECT_EQ(report->pageSettings().orientation(), 1);
+    EXPECT_EQ(report->barcode(QStringLiteral("barPostNet")).style(), 0);
+    EXPECT_TRUE(presenter->messages.empty()); // the data events never ran
+    EXPECT_FALSE(QFile::exists(pdfPath()));
+}
+
+TEST_F(EnvelopeFixture, DesignPlacesTheFourControlsInOrder)
+{
+    auto report = makeReport();
+    ASSERT_EQ(report->sections().size(), 1u);
+    const engine::Section &detail = *report->sections().front();
+    EXPECT_EQ(detail.name(), QStringLiteral("Detail"));
+    EXPECT_EQ(detail.height(), 5760);
+    QStringList names;
+    for (const auto &c : detail.controls())
+        names << c->name();
+    EXPECT_EQ(names, (QStringList{QStringLiteral("fldAddress"), QStringLiteral("barPostNet"), QStringLiteral("fldReturnAddressName"),
+                                  QStringLiteral("fldReturnAddress")}));
+    EXPECT_EQ(report->control(QStringLiteral("barPostNet")).geometry().top(),
+              report->control(QStringLiteral("fldAddress")).geometry().bottom());
+    EXPECT_EQ(report->control(QStringLiteral("fldReturnAddress")).geometry().top(),
+              report->control(QStringLiteral("fldReturnAddressName")).geometry().bottom());
+}
+
+TEST_F(EnvelopeFixture, PrintedEnvelopeHasItsLinesInsideTheAddresseeBox)
+{
+    auto report = makeReport();
+    report->PrintReport(false);
+    testsupport::PdfInspector pdf(pdfPath());
+    EXPECT_EQ(pdf.pageCount(), 1);
+    EXPECT_EQ(pdf.pageSizePoints(), QSizeF(684, 297));
+    EXPECT_TRUE(pdf.allFontsEmbedded());
+
+    const QRectF addressBox(6300 / 20.0, 2970 / 20.0, 3510 / 20.0, 1080 / 20.0); // points
+    const QStringList expected{QStringLiteral("Orrin"), QStringLiteral("Vask"), QStringLiteral("123"), QStringLiteral("Here"),
+                               QStringLiteral("Rd."), QStringLiteral("Nowheresville,"), QStringLiteral("AK"), QStringLiteral("92901")};
+    QStringList inside;
+    for (const auto &w : pdf.words()) {
+        if (addressBox.adjusted(-0.5, -0.5, 0.5, 0.5).contains(w.box))
+            inside << w.text;
+    }
+    EXPECT_EQ(inside, expected);
+}
+
+} // namespace
