@@ -16,12 +16,6 @@ TEST(ExecutableLocator, FindsTheRunningTestProgram)
     EXPECT_EQ(ExecutableLocator().path(), QFileInfo(QCoreApplication::applicationFilePath()).canonicalFilePath());
 }
 
-TEST(ExecutableLocator, UsesTheGivenSource)
-{
-    EXPECT_EQ(ExecutableLocator([] { return QStringLiteral("/opt/korva/KorvaMain"); }).path(),
-              QStringLiteral("/opt/korva/KorvaMain"));
-}
-
 struct LinkRow {
     const char *name;
     const char *target;
