@@ -133,20 +133,29 @@ void rptEnvelope::ActiveReport_FetchData(bool &eof)
 {
     if (eof)
         return;
+    writeAddressBlock(ZipFormatter::format(static_cast<std::int64_t>(AddresseeZipCode)));
+    m_api->MessageBox(QStringLiteral("Addressee:  ") + textBox(QStringLiteral("fldAddress")).text());
+    writeReturnAddressAndBarcode(QVariant::fromValue<qint32>(AddresseeZipCode));
+    eof = true;
+    m_api->MessageBox(QStringLiteral("NewEOF:  ") + (eof ? QStringLiteral("True") : QStringLiteral("False")));
+}
+
+void rptEnvelope::writeAddressBlock(const QString &zipText)
+{
+    // Built line by line through the text box, each step reading back what it wrote.
     const QString address = QStringLiteral("fldAddress");
     textBox(address).setText(AddresseeName + crlf);
     textBox(address).setText(textBox(address).text() + AddresseeStreet1 + crlf);
     if (!AddresseeStreet2.isEmpty())
         textBox(address).setText(textBox(address).text() + AddresseeStreet2 + crlf);
-    textBox(address).setText(textBox(address).text() + AddresseeCity + QStringLiteral(", ") + AddresseeState + QLatin1Char(' ')
-                             + ZipFormatter::format(static_cast<std::int64_t>(AddresseeZipCode)));
-    m_api->MessageBox(QStringLiteral("Addressee:  ") + textBox(address).text());
+    textBox(address).setText(textBox(address).text() + AddresseeCity + QStringLiteral(", ") + AddresseeState + QLatin1Char(' ') + zipText);
+}
 
+void rptEnvelope::writeReturnAddressAndBarcode(const QVariant &barcodeValue)
+{
     textBox(QStringLiteral("fldReturnAddressName")).setText(ReturnAddressName);
     textBox(QStringLiteral("fldReturnAddress")).setText(ReturnAddress);
-    fields().item(QStringLiteral("FooterBarCode")).value = QVariant::fromValue<qint32>(AddresseeZipCode);
-    eof = true;
-    m_api->MessageBox(QStringLiteral("NewEOF:  ") + (eof ? QStringLiteral("True") : QStringLiteral("False")));
+    fields().item(QStringLiteral("FooterBarCode")).value = barcodeValue;
 }
 
 void rptEnvelope::ActiveReport_Terminate()

@@ -44,6 +44,13 @@ protected:
 
     platform::WindowsApi &api() const { return *m_api; }
 
+    // The data event's work without its messages, for reports that print many
+    // envelopes from this one (a batch): the addressee block from the members with
+    // the ZIP printed as zipText, then the return address and the barcode's value
+    // (a value the barcode cannot encode prints no bars).
+    void writeAddressBlock(const QString &zipText);
+    void writeReturnAddressAndBarcode(const QVariant &barcodeValue);
+
 private:
     void ActiveReport_Initialize();
     void ActiveReport_ReportStart();
