@@ -1,19 +1,15 @@
 #include "reporting_engine/PageRenderer.h"
 
 #include "reporting_engine/EngineError.h"
+#include "reporting_engine/FontFace.h"
+#include "reporting_engine/PageCanvas.h"
 #include "reporting_engine/PostnetEncoder.h"
+#include "reporting_engine/QPainterCanvas.h"
 #include "reporting_engine/Report.h"
-#include "reporting_engine/Twips.h"
 
-#include <QFont>
-#include <QFontDatabase>
-#include <QFontMetricsF>
 #include <QHash>
-#include <QPaintDevice>
-#include <QPainter>
 
 #include <algorithm>
-#include <mutex>
 #include <optional>
 
 namespace engine {
@@ -27,6 +23,8 @@ QStringList splitLines(const QString &text)
 {
     // CR LF is the line break; a lone CR or LF is taken as one too rather than
     // printed as a control character.
+    if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
+        return {text};
     QString normalized = text;
     normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
     normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
@@ -38,95 +36,120 @@ struct FontKey {
     double pointSize;
     bool bold;
     bool italic;
-    int dpi;
     bool operator==(const FontKey &) const = default;
 };
 
-size_t qHash(const FontKey &k, size_t seed = 0)
+size_t qHash(const FontKey &k, size_t seed = 0) { return qHashMulti(seed, k.family, k.pointSize, k.bold, k.italic); }
+
+// Where a text box's lines go: worked out once per distinct text and box, since
+// most boxes print the same text on every page of a run.
+struct TextLayout {
+    const FontFace *face = nullptr;
+    QStringList lines;
+    std::vector<QPointF> baselines;
+};
+
+struct LayoutKey {
+    const TextBox *box;
+    QString text;
+    QRectF rect;
+    bool operator==(const LayoutKey &) const = default;
+};
+
+size_t qHash(const LayoutKey &k, size_t seed = 0)
 {
-    return qHashMulti(seed, k.family, k.pointSize, k.bold, k.italic, k.dpi);
+    return qHashMulti(seed, quintptr(k.box), k.text, k.rect.x(), k.rect.y(), k.rect.width(), k.rect.height());
 }
 
 } // namespace
 
 struct PageRenderer::Private {
-    QHash<FontKey, QFont> fonts;
+    QHash<FontKey, std::shared_ptr<FontFace>> faces;
     QHash<QString, BarcodeSymbol> symbols;
+    QHash<LayoutKey, TextLayout> layouts;
 
-    // Point sizes are meant in the twip space the painter draws in, whatever the device's resolution.
-    const QFont &font(const TextStyle &style, double scale, const QPaintDevice *device)
+    const FontFace &face(const TextStyle &style, double scale)
     {
-        const int dpi = device ? device->logicalDpiY() : 1440;
         const FontKey key{style.family.value_or(QStringLiteral("Arial")), style.pointSize.value_or(10) * scale,
-                          style.bold.value_or(false), style.italic.value_or(false), dpi};
-        auto it = fonts.find(key);
-        if (it == fonts.end()) {
-            QFont f(key.family);
-            f.setPointSizeF(key.pointSize * twips::perInch / dpi);
-            f.setBold(key.bold);
-            f.setItalic(key.italic);
-            f.setHintingPreference(QFont::PreferNoHinting);
-            it = fonts.insert(key, f);
-        }
-        return *it;
+                          style.bold.value_or(false), style.italic.value_or(false)};
+        auto it = faces.find(key);
+        if (it == faces.end())
+            it = faces.insert(key, std::make_shared<FontFace>(key.family, key.pointSize, key.bold, key.italic));
+        return **it;
     }
 
     const BarcodeSymbol &symbol(const QString &digits)
     {
         auto it = symbols.find(digits);
         if (it == symbols.end()) {
-            if (symbols.size() > 256)
+            if (symbols.size() > 4096)
                 symbols.clear();
             it = symbols.insert(digits, PostnetEncoder::encode(digits));
         }
         return *it;
     }
 
-    void paintTextBox(QPainter &p, const TextBox &box, const QPointF &origin, const TextStyle &normal);
-    void paintBarcode(QPainter &p, const Barcode &bar, const QPointF &origin, const Report &report);
+    const TextLayout &layout(const TextBox &box, const QRectF &rect, const TextStyle &normal);
+    void paintTextBox(PageCanvas &canvas, const TextBox &box, const QPointF &origin, const TextStyle &normal);
+    void paintBarcode(PageCanvas &canvas, const Barcode &bar, const QPointF &origin, const Report &report);
 };
 
-void PageRenderer::Private::paintTextBox(QPainter &p, const TextBox &box, const QPointF &origin, const TextStyle &normal)
+const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF &rect, const TextStyle &normal)
 {
-    const QRectF rect = box.geometry().translated(origin);
-    const QStringList lines = splitLines(box.text());
+    LayoutKey key{&box, box.text(), rect};
+    auto it = layouts.find(key);
+    if (it != layouts.end())
+        return *it;
+    if (layouts.size() > 4096)
+        layouts.clear();
+
+    TextLayout out;
+    out.lines = splitLines(box.text());
     const TextStyle style = box.style().resolvedAgainst(normal);
 
     // Shrink until every line fits the box, so nothing is lost and nothing spills.
     double scale = 1.0;
-    const QFont *f = &font(style, scale, p.device());
+    out.face = &face(style, scale);
     for (int attempt = 0; attempt < 4; ++attempt) {
-        const QFontMetricsF fm(*f, p.device());
         double widest = 0;
-        for (const QString &line : lines)
-            widest = std::max(widest, fm.horizontalAdvance(line));
-        const double tallest = fm.lineSpacing() * (lines.size() - 1) + fm.ascent() + fm.descent();
+        for (const QString &line : std::as_const(out.lines))
+            widest = std::max(widest, out.face->advance(line));
+        const double tallest = out.face->lineSpacing() * double(out.lines.size() - 1) + out.face->ascent() + out.face->descent();
         const double fit = std::min({1.0, widest > 0 ? rect.width() / widest : 1.0, rect.height() / tallest});
         if (fit >= 0.999 || scale <= minimumShrink)
             break;
         scale = std::max(minimumShrink, scale * fit * 0.995);
-        f = &font(style, scale, p.device());
+        out.face = &face(style, scale);
     }
 
-    const QFontMetricsF fm(*f, p.device());
-    p.save();
-    p.setClipRect(rect, Qt::IntersectClip);
-    p.setFont(*f);
-    p.setPen(Qt::black);
-    double baseline = rect.top() + fm.ascent();
-    for (const QString &line : lines) {
+    double baseline = rect.top() + out.face->ascent();
+    for (const QString &line : std::as_const(out.lines)) {
         double x = rect.left();
         if (style.alignment & Qt::AlignHCenter)
-            x += (rect.width() - fm.horizontalAdvance(line)) / 2;
+            x += (rect.width() - out.face->advance(line)) / 2;
         else if (style.alignment & Qt::AlignRight)
-            x = rect.right() - fm.horizontalAdvance(line);
-        p.drawText(QPointF(x, baseline), line);
-        baseline += fm.lineSpacing();
+            x = rect.right() - out.face->advance(line);
+        out.baselines.emplace_back(x, baseline);
+        baseline += out.face->lineSpacing();
     }
-    p.restore();
+    return *layouts.insert(std::move(key), std::move(out));
 }
 
-void PageRenderer::Private::paintBarcode(QPainter &p, const Barcode &bar, const QPointF &origin, const Report &report)
+void PageRenderer::Private::paintTextBox(PageCanvas &canvas, const TextBox &box, const QPointF &origin, const TextStyle &normal)
+{
+    if (box.text().isEmpty())
+        return;
+    const QRectF rect = box.geometry().translated(origin);
+    const TextLayout &l = layout(box, rect, normal);
+    canvas.save();
+    canvas.clipRect(rect);
+    for (qsizetype i = 0; i < l.lines.size(); ++i)
+        if (!l.lines[i].isEmpty())
+            canvas.drawText(l.baselines[size_t(i)], l.lines[i], *l.face);
+    canvas.restore();
+}
+
+void PageRenderer::Private::paintBarcode(PageCanvas &canvas, const Barcode &bar, const QPointF &origin, const Report &report)
 {
     if (bar.style() != Barcode::stylePostnet)
         return;
@@ -140,28 +163,22 @@ void PageRenderer::Private::paintBarcode(QPainter &p, const Barcode &bar, const 
 
     const BarcodeSymbol &sym = symbol(*digits);
     const QRectF rect = bar.geometry().translated(origin);
-    p.save();
-    p.setClipRect(rect, Qt::IntersectClip);
-    p.setRenderHint(QPainter::Antialiasing, false);
+    canvas.save();
+    canvas.clipRect(rect);
     for (const BarcodeBar &b : sym.bars)
-        p.fillRect(QRectF(rect.left() + b.left, rect.top() + b.top, b.width, b.height), Qt::black);
-
+        canvas.fillRect(QRectF(rect.left() + b.left, rect.top() + b.top, b.width, b.height));
     if (bar.showCaption()) {
-        const QFont &f = font(bar.captionStyle(), 1.0, p.device());
-        const QFontMetricsF fm(f, p.device());
-        if (sym.height + fm.ascent() <= rect.height()) {
-            p.setFont(f);
-            p.setPen(Qt::black);
-            p.drawText(QPointF(rect.left(), rect.top() + sym.height + fm.ascent()), sym.humanReadable);
-        }
+        const FontFace &f = face(bar.captionStyle(), 1.0);
+        if (sym.height + f.ascent() <= rect.height())
+            canvas.drawText(QPointF(rect.left(), rect.top() + sym.height + f.ascent()), sym.humanReadable, f);
     }
-    p.restore();
+    canvas.restore();
 }
 
-PageRenderer::PageRenderer() : d(std::make_unique<Private>()) { installFontSubstitutes(); }
+PageRenderer::PageRenderer() : d(std::make_unique<Private>()) {}
 PageRenderer::~PageRenderer() = default;
 
-void PageRenderer::paint(QPainter &painter, const Report &report)
+void PageRenderer::paint(PageCanvas &canvas, const Report &report)
 {
     const PageSettings &page = report.pageSettings();
     QPointF origin(page.leftMargin(), page.topMargin());
@@ -169,10 +186,10 @@ void PageRenderer::paint(QPainter &painter, const Report &report)
         for (const auto &control : section->controls()) {
             switch (control->kind()) {
             case Control::Kind::TextBox:
-                d->paintTextBox(painter, static_cast<const TextBox &>(*control), origin, report.normalStyle());
+                d->paintTextBox(canvas, static_cast<const TextBox &>(*control), origin, report.normalStyle());
                 break;
             case Control::Kind::Barcode:
-                d->paintBarcode(painter, static_cast<const Barcode &>(*control), origin, report);
+                d->paintBarcode(canvas, static_cast<const Barcode &>(*control), origin, report);
                 break;
             }
         }
@@ -180,17 +197,10 @@ void PageRenderer::paint(QPainter &painter, const Report &report)
     }
 }
 
-void PageRenderer::installFontSubstitutes()
+void PageRenderer::paint(QPainter &painter, const Report &report)
 {
-    static std::once_flag once;
-    std::call_once(once, [] {
-        // Liberation Serif and Sans have the metrics of these, so every line keeps its width.
-        const QStringList families = QFontDatabase::families();
-        if (!families.contains(QStringLiteral("Times New Roman"), Qt::CaseInsensitive))
-            QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
-        if (!families.contains(QStringLiteral("Arial"), Qt::CaseInsensitive))
-            QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
-    });
+    QPainterCanvas canvas(painter);
+    paint(canvas, report);
 }
 
 } // namespace engine

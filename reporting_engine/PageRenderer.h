@@ -6,11 +6,11 @@ class QPainter;
 
 namespace engine {
 
+class PageCanvas;
 class Report;
 
 // Paints one page of a report: the one drawing path shared by PDF, pictures and
-// printing. The painter's unit must be the twip, its origin the paper's top-left
-// corner. Keeps fonts and barcodes between pages, so one renderer per output.
+// printing. Keeps fonts and barcodes between pages, so one renderer per output.
 class PageRenderer {
 public:
     PageRenderer();
@@ -18,10 +18,9 @@ public:
     PageRenderer(const PageRenderer &) = delete;
     PageRenderer &operator=(const PageRenderer &) = delete;
 
+    void paint(PageCanvas &canvas, const Report &report);
+    // The same on a painter whose unit is the twip, origin the paper's top-left corner.
     void paint(QPainter &painter, const Report &report);
-
-    // Fonts the report names that a Linux machine lacks get their metric twins.
-    static void installFontSubstitutes();
 
 private:
     struct Private;

@@ -1,0 +1,94 @@
+#include "reporting_engine/FontFace.h"
+
+#include "reporting_engine/EngineError.h"
+#include "reporting_engine/Twips.h"
+
+#include <QFont>
+#include <QFontDatabase>
+#include <QHash>
+
+#include <mutex>
+
+namespace engine {
+namespace {
+
+void installFontSubstitutes()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        // Liberation Serif and Sans have the metrics of these, so every line keeps its width.
+        const QStringList families = QFontDatabase::families();
+        if (!families.contains(QStringLiteral("Times New Roman"), Qt::CaseInsensitive))
+            QFont::insertSubstitution(QStringLiteral("Times New Roman"), QStringLiteral("Liberation Serif"));
+        if (!families.contains(QStringLiteral("Arial"), Qt::CaseInsensitive))
+            QFont::insertSubstitution(QStringLiteral("Arial"), QStringLiteral("Liberation Sans"));
+    });
+}
+
+} // namespace
+
+struct FontFace::Private {
+    QString family;
+    double pointSize;
+    bool bold;
+    bool italic;
+    QRawFont raw;
+    mutable QHash<char32_t, std::pair<quint32, double>> perChar;
+};
+
+FontFace::FontFace(const QString &family, double pointSize, bool bold, bool italic) : d(std::make_unique<Private>())
+{
+    installFontSubstitutes();
+    d->family = family;
+    d->pointSize = pointSize;
+    d->bold = bold;
+    d->italic = italic;
+    QFont font(family);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setPixelSize(100); // any size: the raw font is sized below
+    d->raw = QRawFont::fromFont(font);
+    if (!d->raw.isValid())
+        throw EngineError(QStringLiteral("No font is available for \"%1\".").arg(family));
+    d->raw.setPixelSize(pointSize * twips::perPoint);
+}
+
+FontFace::~FontFace() = default;
+
+const QString &FontFace::requestedFamily() const { return d->family; }
+double FontFace::pointSize() const { return d->pointSize; }
+bool FontFace::bold() const { return d->bold; }
+bool FontFace::italic() const { return d->italic; }
+const QRawFont &FontFace::rawFont() const { return d->raw; }
+double FontFace::ascent() const { return d->raw.ascent(); }
+double FontFace::descent() const { return d->raw.descent(); }
+double FontFace::lineSpacing() const { return d->raw.ascent() + d->raw.descent() + d->raw.leading(); }
+
+FontFace::Glyphs FontFace::glyphs(const QString &text) const
+{
+    Glyphs out;
+    out.indexes.reserve(text.size());
+    out.advances.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t ch = text.at(i).unicode();
+        QString one(text.at(i));
+        if (QChar::isHighSurrogate(ch) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ch = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            one += text.at(++i);
+        }
+        auto it = d->perChar.find(ch);
+        if (it == d->perChar.end()) {
+            const QVector<quint32> index = d->raw.glyphIndexesForString(one);
+            const quint32 glyph = index.isEmpty() ? 0 : index.first();
+            const QVector<QPointF> adv = d->raw.advancesForGlyphIndexes(QVector<quint32>{glyph}, QRawFont::UseDesignMetrics);
+            it = d->perChar.insert(ch, {glyph, adv.isEmpty() ? 0.0 : adv.first().x()});
+        }
+        out.indexes.push_back(it->first);
+        out.advances.push_back(it->second);
+        out.width += it->second;
+    }
+    return out;
+}
+
+} // namespace engine

@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QPointF>
+#include <QRectF>
+#include <QString>
+
+namespace engine {
+
+class FontFace;
+
+// What the page renderer draws on, in twips from the page's top-left corner:
+// black text and black rectangles inside clip rectangles. A PDF writer, a QPainter
+// (pictures, preview) or anything else can stand behind it.
+class PageCanvas {
+public:
+    virtual ~PageCanvas() = default;
+
+    virtual void save() = 0;
+    virtual void restore() = 0;
+    virtual void clipRect(const QRectF &rect) = 0;
+    virtual void fillRect(const QRectF &rect) = 0;
+    // Text on one line from baseline, its glyphs advanced by the face's own metrics.
+    virtual void drawText(const QPointF &baseline, const QString &text, const FontFace &face) = 0;
+
+protected:
+    PageCanvas() = default;
+    PageCanvas(const PageCanvas &) = default;
+    PageCanvas &operator=(const PageCanvas &) = default;
+};
+
+} // namespace engine
