@@ -1,6 +1,6 @@
 #include "folders_settings/modINIFile.h"
 
-#include "platform/TestWinePrefix.h"
+#include "support/TestWinePrefix.h"
 #include "support/RecordingMessagePresenter.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 #include "platform/WindowsApi.h"
 
-#include "platform/TestWinePrefix.h"
+#include "support/TestWinePrefix.h"
 #include "support/RecordingMessagePresenter.h"
 
 #include <QFile>

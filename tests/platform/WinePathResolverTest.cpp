@@ -1,6 +1,6 @@
 #include "platform/WinePathResolver.h"
 
-#include "platform/TestWinePrefix.h"
+#include "support/TestWinePrefix.h"
 
 #include <gtest/gtest.h>
 
