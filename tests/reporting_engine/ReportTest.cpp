@@ -1,4 +1,5 @@
 // The engine's report: its event order, its settings and its outputs.
+#include "platform/PrinterDialog.h"
 #include "reporting_engine/EngineError.h"
 #include "reporting_engine/PaperCatalog.h"
 #include "reporting_engine/PdfPageSink.h"
@@ -13,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <optional>
 
 using engine::EngineError;
 using engine::PrintDestination;
@@ -201,6 +203,82 @@ TEST(ReportOutput, PdfIntoAMissingFolderFailsNamingIt)
     } catch (const EngineError &e) {
         EXPECT_TRUE(e.message().contains(QLatin1String("/nonexistent-folder"))) << e.what();
     }
+}
+
+// Answers the printer dialog as a user would, without showing anything.
+class ScriptedPrinterDialog final : public platform::PrinterDialog {
+public:
+    explicit ScriptedPrinterDialog(std::optional<QString> answer) : m_answer(std::move(answer)) {}
+    std::optional<QString> choosePrinter(const QString &title) override
+    {
+        asked << title;
+        return m_answer;
+    }
+    QStringList asked;
+
+private:
+    std::optional<QString> m_answer;
+};
+
+// This test program runs against no CUPS scheduler (see CMakeLists.txt).
+class NoPrinterHere : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        previous = QDir::currentPath();
+        QDir::setCurrent(dir.path());
+    }
+    void TearDown() override { QDir::setCurrent(previous); }
+    QStringList files() const { return QDir(dir.path()).entryList(QDir::Files | QDir::Hidden, QDir::Name); }
+
+    QTemporaryDir dir;
+    QString previous;
+    QStringList log;
+};
+
+TEST_F(NoPrinterHere, OutputFallsBackToNumberedPdfFilesNamedAfterTheTitle)
+{
+    RecordingReport report(log, 1);
+    report.PrintReport(false);
+    EXPECT_TRUE(report.lastOutcome().fellBackToFile);
+    report.PrintReport(false);
+    EXPECT_EQ(files(), (QStringList{QStringLiteral("Recorder-2.pdf"), QStringLiteral("Recorder.pdf")}));
+    EXPECT_EQ(testsupport::PdfInspector(dir.filePath(QStringLiteral("Recorder.pdf"))).pageCount(), 1);
+}
+
+TEST_F(NoPrinterHere, CancelledDialogPrintsNothingAfterTheRun)
+{
+    auto dialog = std::make_shared<ScriptedPrinterDialog>(std::nullopt);
+    RecordingReport report(log, 1);
+    report.setPrinterDialog(dialog);
+    report.PrintReport(true);
+    EXPECT_EQ(report.lastOutcome().kind, engine::PrintOutcome::Kind::Cancelled);
+    EXPECT_EQ(dialog->asked, QStringList{QStringLiteral("Recorder")});
+    EXPECT_TRUE(log.contains(QStringLiteral("FetchData(False)")));
+    EXPECT_TRUE(files().isEmpty());
+}
+
+TEST_F(NoPrinterHere, DialogIsNotShownWhenPrintingWithoutOne)
+{
+    auto dialog = std::make_shared<ScriptedPrinterDialog>(QStringLiteral("anything"));
+    RecordingReport report(log, 1);
+    report.setPrinterDialog(dialog);
+    report.PrintReport(false);
+    EXPECT_TRUE(dialog->asked.isEmpty());
+    EXPECT_EQ(files(), QStringList{QStringLiteral("Recorder.pdf")});
+}
+
+TEST_F(NoPrinterHere, QueueChosenInTheDialogThatCannotPrintIsAnError)
+{
+    RecordingReport report(log, 1);
+    report.setPrinterDialog(std::make_shared<ScriptedPrinterDialog>(QStringLiteral("front-desk")));
+    try {
+        report.PrintReport(true);
+        FAIL() << "printed";
+    } catch (const EngineError &e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("front-desk"))) << e.what();
+    }
+    EXPECT_TRUE(files().isEmpty());
 }
 
 } // namespace
