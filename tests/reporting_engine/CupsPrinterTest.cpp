@@ -3,26 +3,21 @@
 // Without those queues the tests skip, unless ENVELOPE_REQUIRE_CUPS=1 (CI).
 #include "reporting_engine/CupsPrinter.h"
 #include "reporting_engine/EngineError.h"
+#include "support/CupsTestQueue.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLockFile>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
 #include <QTemporaryDir>
-#include <QThread>
-#include <QUrl>
 
 #include <cups/cups.h>
 
-#include <iterator>
-#include <memory>
 #include <optional>
 #include <ostream>
 #include <string>
@@ -36,141 +31,20 @@ namespace {
 using engine::CupsJobRequest;
 using engine::CupsPrinter;
 using engine::EngineError;
+using testsupport::kCupsStoppedQueue;
+using testsupport::kCupsTestQueue;
+using testsupport::ScopedEnv;
 using ::testing::HasSubstr;
-
-constexpr const char *kQueue = "envelope-test";
-constexpr const char *kStoppedQueue = "envelope-stopped";
-constexpr int kNo10Width = 10478;  // 4.125 in, hundredths of a millimetre
-constexpr int kNo10Length = 24130; // 9.5 in
-
-struct IppDelete {
-    void operator()(ipp_t *ipp) const { ippDelete(ipp); }
-};
-using Ipp = std::unique_ptr<ipp_t, IppDelete>;
-
-// Sets or clears an environment variable for one test and makes libcups read
-// its settings again (it caches the server name).
-class ScopedEnv {
-public:
-    ScopedEnv(const char *name, std::optional<QByteArray> value)
-        : name_(name), old_(qEnvironmentVariableIsSet(name) ? std::optional(qgetenv(name)) : std::nullopt)
-    {
-        apply(value);
-    }
-    ~ScopedEnv() { apply(old_); }
-    ScopedEnv(const ScopedEnv &) = delete;
-    ScopedEnv &operator=(const ScopedEnv &) = delete;
-
-private:
-    void apply(const std::optional<QByteArray> &value)
-    {
-        if (value)
-            qputenv(name_, *value);
-        else
-            qunsetenv(name_);
-        cupsSetServer(nullptr);
-    }
-    const char *name_;
-    std::optional<QByteArray> old_;
-};
-
-bool cupsRequired()
-{
-    return qEnvironmentVariable("ENVELOPE_REQUIRE_CUPS") == QLatin1String("1");
-}
-
-Ipp ippRequest(ipp_t *request, const char *resource)
-{
-    return Ipp(cupsDoRequest(CUPS_HTTP_DEFAULT, request, resource));
-}
-
-Ipp printerAttributes(const char *queue, const char *attribute)
-{
-    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/printers/%s", queue);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, attribute);
-    Ipp response = ippRequest(request, "/");
-    if (cupsLastError() > IPP_STATUS_OK_CONFLICTING)
-        return nullptr;
-    return response;
-}
-
-// Why the test queues can't be used, or nothing when they can.
-std::optional<QString> queuesMissing()
-{
-    for (const char *queue : {kQueue, kStoppedQueue}) {
-        if (!printerAttributes(queue, "printer-name")) {
-            return QStringLiteral("CUPS queue \"%1\" is not available (%2); run scripts/start-cups.sh as root")
-                .arg(QString::fromUtf8(queue), QString::fromUtf8(cupsLastErrorString()));
-        }
-    }
-    return std::nullopt;
-}
 
 // The scheduler's own default, asked directly so the answer doesn't go
 // through the code under test.
 std::optional<QString> schedulerDefault()
 {
-    Ipp response = ippRequest(ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/");
+    testsupport::Ipp response(cupsDoRequest(CUPS_HTTP_DEFAULT, ippNewRequest(IPP_OP_CUPS_GET_DEFAULT), "/"));
     ipp_attribute_t *name = response ? ippFindAttribute(response.get(), "printer-name", IPP_TAG_NAME) : nullptr;
     if (!name)
         return std::nullopt;
     return QString::fromUtf8(ippGetString(name, 0, nullptr));
-}
-
-Ipp jobAttributes(int jobId)
-{
-    static const char *const wanted[] = {"job-state", "job-name", "job-printer-uri", "media", "media-col",
-                                         "media-source", "print-scaling"};
-    ipp_t *request = ippNewRequest(IPP_OP_GET_JOB_ATTRIBUTES);
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof uri, "ipp", nullptr, "localhost", 0, "/jobs/%d", jobId);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "job-uri", nullptr, uri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    // "all" leaves media-col out, so name every attribute.
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes",
-                  static_cast<int>(std::size(wanted)), nullptr, wanted);
-    return ippRequest(request, "/jobs/");
-}
-
-ipp_jstate_t jobState(ipp_t *attrs)
-{
-    ipp_attribute_t *state = ippFindAttribute(attrs, "job-state", IPP_TAG_ENUM);
-    return state ? static_cast<ipp_jstate_t>(ippGetInteger(state, 0)) : IPP_JSTATE_PENDING;
-}
-
-// Polls until the job has ended (completed, cancelled or aborted) or the time is up.
-Ipp waitForJobEnd(int jobId, int timeoutMs = 15000)
-{
-    QElapsedTimer timer;
-    timer.start();
-    for (;;) {
-        Ipp attrs = jobAttributes(jobId);
-        if (!attrs || jobState(attrs.get()) >= IPP_JSTATE_CANCELED || timer.elapsed() > timeoutMs)
-            return attrs;
-        QThread::msleep(100);
-    }
-}
-
-QString stringAttr(ipp_t *attrs, const char *name)
-{
-    ipp_attribute_t *attr = ippFindAttribute(attrs, name, IPP_TAG_ZERO);
-    return attr ? QString::fromUtf8(ippGetString(attr, 0, nullptr)) : QString();
-}
-
-int intMember(ipp_t *collection, const char *name)
-{
-    ipp_attribute_t *attr = ippFindAttribute(collection, name, IPP_TAG_INTEGER);
-    return attr ? ippGetInteger(attr, 0) : -1;
-}
-
-// The queue writes every job to the same file: one job at a time, also
-// across test processes run in parallel.
-QString queueLockPath()
-{
-    return QDir::temp().filePath(QStringLiteral("envelope-test-queue.lock"));
 }
 
 // One landscape No. 10 page, as the report renders it.
@@ -187,7 +61,7 @@ void writeEnvelopePdf(const QString &path)
 CupsJobRequest envelopeRequest(const QString &documentPath)
 {
     CupsJobRequest job;
-    job.queue = QString::fromUtf8(kQueue);
+    job.queue = QString::fromUtf8(kCupsTestQueue);
     job.title = QStringLiteral("Envelope");
     job.documentPath = documentPath;
     job.options = {{"media", "na_number-10_4.125x9.5in"}, {"media-source", "envelope"}, {"print-scaling", "none"}};
@@ -202,19 +76,6 @@ protected:
         ASSERT_TRUE(dir_.isValid());
         pdf_ = dir_.filePath(QStringLiteral("Envelope.pdf"));
         writeEnvelopePdf(pdf_);
-    }
-
-    // Call first in tests that print: skips or, under CI, fails without the queues.
-    bool queuesReady()
-    {
-        if (const auto missing = queuesMissing()) {
-            if (cupsRequired())
-                ADD_FAILURE() << missing->toStdString();
-            else
-                [&] { GTEST_SKIP() << missing->toStdString(); }();
-            return false;
-        }
-        return true;
     }
 
     QTemporaryDir dir_;
@@ -240,14 +101,14 @@ class CupsPrinterJobTest : public CupsPrinterTest, public ::testing::WithParamIn
 
 TEST_P(CupsPrinterJobTest, JobCompletesWithTheRequestedSettings)
 {
-    if (!queuesReady())
+    if (!testsupport::cupsTestQueuesReady())
         return;
     const JobCase &c = GetParam();
     const QString title = QStringLiteral("Envelope-%1-%2").arg(QCoreApplication::applicationPid()).arg(
         QString::fromLatin1(c.name));
 
-    QLockFile lock(queueLockPath());
-    ASSERT_TRUE(lock.tryLock(60000));
+    const testsupport::CupsTestQueueLock lock;
+    ASSERT_TRUE(lock.isLocked());
 
     CupsJobRequest job = envelopeRequest(pdf_);
     job.title = title;
@@ -256,47 +117,32 @@ TEST_P(CupsPrinterJobTest, JobCompletesWithTheRequestedSettings)
     const int jobId = CupsPrinter::submit(job);
     ASSERT_GT(jobId, 0);
 
-    Ipp attrs = waitForJobEnd(jobId);
-    ASSERT_TRUE(attrs) << cupsLastErrorString();
-    ASSERT_EQ(jobState(attrs.get()), IPP_JSTATE_COMPLETED) << "job " << jobId << " did not complete";
-    EXPECT_EQ(stringAttr(attrs.get(), "job-name"), title);
-    EXPECT_EQ(stringAttr(attrs.get(), "print-scaling"), QStringLiteral("none"));
-    EXPECT_TRUE(stringAttr(attrs.get(), "job-printer-uri").endsWith(QStringLiteral("/printers/envelope-test")));
+    const auto recorded = testsupport::waitForJobEnd(jobId);
+    ASSERT_TRUE(recorded) << cupsLastErrorString();
+    ASSERT_EQ(recorded->state, IPP_JSTATE_COMPLETED) << "job " << jobId << " did not complete";
+    EXPECT_EQ(recorded->name, title);
+    EXPECT_EQ(recorded->printScaling, QStringLiteral("none"));
+    EXPECT_TRUE(recorded->printerUri.endsWith(QStringLiteral("/printers/envelope-test")));
 
-    ipp_attribute_t *mediaCol = ippFindAttribute(attrs.get(), "media-col", IPP_TAG_BEGIN_COLLECTION);
     if (c.mediaKeyword) {
-        EXPECT_EQ(stringAttr(attrs.get(), "media"), QString::fromLatin1(c.mediaKeyword));
-        EXPECT_EQ(mediaCol, nullptr) << "media and media-col both sent";
+        EXPECT_EQ(recorded->media, std::optional(QString::fromLatin1(c.mediaKeyword)));
+        EXPECT_FALSE(recorded->mediaCol) << "media and media-col both sent";
     } else {
-        EXPECT_EQ(ippFindAttribute(attrs.get(), "media", IPP_TAG_ZERO), nullptr) << "media and media-col both sent";
-        ASSERT_NE(mediaCol, nullptr);
-        ipp_t *col = ippGetCollection(mediaCol, 0);
-        ipp_attribute_t *sizeAttr = ippFindAttribute(col, "media-size", IPP_TAG_BEGIN_COLLECTION);
-        ASSERT_NE(sizeAttr, nullptr);
-        EXPECT_EQ(intMember(ippGetCollection(sizeAttr, 0), "x-dimension"), kNo10Width);
-        EXPECT_EQ(intMember(ippGetCollection(sizeAttr, 0), "y-dimension"), kNo10Length);
-        for (const char *edge : {"media-bottom-margin", "media-left-margin", "media-right-margin", "media-top-margin"})
-            EXPECT_EQ(intMember(col, edge), c.expectedMargin) << edge;
-        ipp_attribute_t *source = ippFindAttribute(col, "media-source", IPP_TAG_ZERO);
-        EXPECT_EQ(source ? QString::fromUtf8(ippGetString(source, 0, nullptr)) : QString(),
-                  QString::fromLatin1(c.mediaSource ? c.mediaSource : ""));
+        EXPECT_FALSE(recorded->media) << "media and media-col both sent";
+        ASSERT_TRUE(recorded->mediaCol);
+        const auto &col = *recorded->mediaCol;
+        EXPECT_EQ(col.size, std::optional(testsupport::kNo10Size));
+        for (const auto &[edge, margin] : col.margins)
+            EXPECT_EQ(margin, c.expectedMargin) << edge;
+        EXPECT_EQ(col.source, QString::fromLatin1(c.mediaSource ? c.mediaSource : ""));
     }
 
-    // What the filter made of it: the queue's device is a file; the PPD's
-    // InputSlot code is in the PostScript it wrote.
-    Ipp printer = printerAttributes(kQueue, "device-uri");
-    const QUrl device(printer ? stringAttr(printer.get(), "device-uri") : QString());
-    QFile output(device.toLocalFile());
-    if (device.scheme() != QLatin1String("file") || !output.open(QIODevice::ReadOnly)) {
-        const std::string why = "filter output " + device.toString().toStdString() + " cannot be read";
-        if (cupsRequired())
-            FAIL() << why;
-        GTEST_SKIP() << why;
-    }
-    const QByteArray ps = output.readAll();
-    EXPECT_TRUE(ps.contains("%%Title: (" + title.toLatin1() + ')')) << "the file holds another job's output";
-    EXPECT_TRUE(ps.contains(QByteArray("%%BeginFeature: *InputSlot ") + c.inputSlot + '\n'))
-        << "InputSlot " << c.inputSlot << " not in the filter's output";
+    // What the filter made of it: the PPD's InputSlot code is in the PostScript it wrote.
+    const auto output = testsupport::FilterOutput::read();
+    if (!output.error().isEmpty())
+        return testsupport::skipOrFailWithoutCups(output.error().toStdString());
+    EXPECT_TRUE(output.hasTitle(title)) << "the file holds another job's output";
+    EXPECT_TRUE(output.selectsInputSlot(c.inputSlot)) << "InputSlot " << c.inputSlot << " not in the filter's output";
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -315,24 +161,24 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CupsPrinterTest, EmptyQueueMeansTheDefaultDestination)
 {
-    if (!queuesReady())
+    if (!testsupport::cupsTestQueuesReady())
         return;
-    const ScopedEnv lpdest("LPDEST", QByteArray(kQueue));
-    EXPECT_EQ(CupsPrinter::defaultDestination(), std::optional(QString::fromUtf8(kQueue)));
+    const ScopedEnv lpdest("LPDEST", QByteArray(kCupsTestQueue));
+    EXPECT_EQ(CupsPrinter::defaultDestination(), std::optional(QString::fromUtf8(kCupsTestQueue)));
 
-    QLockFile lock(queueLockPath());
-    ASSERT_TRUE(lock.tryLock(60000));
+    const testsupport::CupsTestQueueLock lock;
+    ASSERT_TRUE(lock.isLocked());
     CupsJobRequest job = envelopeRequest(pdf_);
     job.queue.clear();
     const int jobId = CupsPrinter::submit(job);
-    Ipp attrs = waitForJobEnd(jobId);
-    ASSERT_TRUE(attrs);
-    EXPECT_TRUE(stringAttr(attrs.get(), "job-printer-uri").endsWith(QStringLiteral("/printers/envelope-test")));
+    const auto recorded = testsupport::waitForJobEnd(jobId);
+    ASSERT_TRUE(recorded) << cupsLastErrorString();
+    EXPECT_TRUE(recorded->printerUri.endsWith(QStringLiteral("/printers/envelope-test")));
 }
 
 TEST_F(CupsPrinterTest, NoDefaultDestinationIsNothingAndRefusesTheJob)
 {
-    if (!queuesReady())
+    if (!testsupport::cupsTestQueuesReady())
         return;
     if (const auto dflt = schedulerDefault())
         GTEST_SKIP() << "the scheduler has a default destination: " << dflt->toStdString();
@@ -364,7 +210,7 @@ class CupsPrinterRefusalTest : public CupsPrinterTest, public ::testing::WithPar
 
 TEST_P(CupsPrinterRefusalTest, ThrowsNamingTheQueueAndCupsError)
 {
-    if (!queuesReady())
+    if (!testsupport::cupsTestQueuesReady())
         return;
     const RefusalCase &c = GetParam();
     CupsJobRequest job = envelopeRequest(pdf_);
@@ -383,7 +229,7 @@ TEST_P(CupsPrinterRefusalTest, ThrowsNamingTheQueueAndCupsError)
 INSTANTIATE_TEST_SUITE_P(Queues, CupsPrinterRefusalTest,
                          ::testing::Values(RefusalCase{"UnknownQueue", "envelope-no-such-queue",
                                                        IPP_STATUS_ERROR_NOT_FOUND},
-                                           RefusalCase{"StoppedRejectingQueue", kStoppedQueue,
+                                           RefusalCase{"StoppedRejectingQueue", kCupsStoppedQueue,
                                                        IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS}),
                          [](const auto &param) { return std::string(param.param.name); });
 
@@ -391,7 +237,7 @@ INSTANTIATE_TEST_SUITE_P(Queues, CupsPrinterRefusalTest,
 TEST_F(CupsPrinterTest, SchedulerDownAnswersFastWithNothingAndAnError)
 {
     const ScopedEnv server("CUPS_SERVER", QByteArray("/nonexistent/cups.sock"));
-    const ScopedEnv lpdest("LPDEST", QByteArray(kQueue)); // a default that can't be reached
+    const ScopedEnv lpdest("LPDEST", QByteArray(kCupsTestQueue)); // a default that can't be reached
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(CupsPrinter::defaultDestination(), std::nullopt);
@@ -402,7 +248,7 @@ TEST_F(CupsPrinterTest, SchedulerDownAnswersFastWithNothingAndAnError)
         CupsPrinter::submit(envelopeRequest(pdf_));
         FAIL() << "printed without a scheduler";
     } catch (const EngineError &e) {
-        EXPECT_THAT(e.message().toStdString(), HasSubstr(kQueue));
+        EXPECT_THAT(e.message().toStdString(), HasSubstr(kCupsTestQueue));
         EXPECT_THAT(e.message().toStdString(), HasSubstr("/nonexistent/cups.sock"));
     }
     EXPECT_LT(timer.elapsed(), 2000);

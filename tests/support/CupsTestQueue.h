@@ -1,0 +1,113 @@
+#pragma once
+
+// The CUPS queues scripts/start-cups.sh creates, and what the scheduler and
+// the queue's filter recorded of a job printed there. Tests that print call
+// cupsTestQueuesReady() first: without the queues they skip, unless
+// ENVELOPE_REQUIRE_CUPS=1 (CI), where they fail.
+
+#include <QByteArray>
+#include <QLockFile>
+#include <QSize>
+#include <QString>
+
+#include <cups/ipp.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace testsupport {
+
+inline constexpr const char *kCupsTestQueue = "envelope-test";       // writes every job to one file
+inline constexpr const char *kCupsStoppedQueue = "envelope-stopped"; // disabled, rejecting jobs
+
+// A No. 10 envelope as IPP gives it, in hundredths of a millimetre.
+inline constexpr QSize kNo10Size(10478, 24130); // 4.125 x 9.5 in
+
+struct IppDelete {
+    void operator()(ipp_t *ipp) const { ippDelete(ipp); }
+};
+using Ipp = std::unique_ptr<ipp_t, IppDelete>;
+
+// ENVELOPE_REQUIRE_CUPS=1: a missing queue is a fault, not a reason to skip.
+bool cupsRequired();
+
+// Skips the running test, or fails it when CUPS is required. The caller returns after it.
+void skipOrFailWithoutCups(const std::string &why);
+
+// True when both test queues answer; otherwise skips or fails the running test.
+bool cupsTestQueuesReady();
+
+// A queue's printer attribute, asked of the scheduler directly; nothing when it can't be had.
+Ipp printerAttributes(const char *queue, const char *attribute);
+
+// The test queue writes every job to the same file: one job at a time, also
+// across test programs run in parallel. Waits up to a minute for the queue.
+class CupsTestQueueLock {
+public:
+    CupsTestQueueLock();
+    bool isLocked() const { return m_locked; }
+
+private:
+    QLockFile m_lock;
+    bool m_locked = false;
+};
+
+// What the scheduler recorded of a job.
+struct RecordedJob {
+    struct MediaCol {
+        std::optional<QSize> size; // media-size, hundredths of a millimetre
+        // media-bottom/left/right/top-margin in that order; -1 where not recorded.
+        std::vector<std::pair<std::string, int>> margins;
+        QString source; // media-source; empty: none
+    };
+
+    ipp_jstate_t state = IPP_JSTATE_PENDING;
+    QString name;
+    QString printerUri;
+    QString printScaling;
+    std::optional<QString> media;      // the media keyword, when it travelled as one
+    std::optional<MediaCol> mediaCol;
+};
+
+// Polls the job until it has ended (completed, cancelled or aborted) or the
+// time is up, then returns what the scheduler holds of it; nothing when the
+// scheduler doesn't answer (cupsLastErrorString() says why).
+std::optional<RecordedJob> waitForJobEnd(int jobId, int timeoutMs = 15000);
+
+// What the test queue's filter wrote for the last job: the PostScript in the
+// file that is the queue's device.
+class FilterOutput {
+public:
+    static FilterOutput read();
+
+    // Empty when the output was read.
+    const QString &error() const { return m_error; }
+    // The job's title as the DSC comment gives it; another title means another job's output.
+    bool hasTitle(const QString &title) const;
+    // The PPD InputSlot the filter selected.
+    bool selectsInputSlot(const QByteArray &slot) const;
+
+private:
+    QByteArray m_postScript;
+    QString m_error;
+};
+
+// Sets or clears an environment variable for one test and makes libcups read
+// its settings again (it caches the server name).
+class ScopedEnv {
+public:
+    ScopedEnv(const char *name, std::optional<QByteArray> value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv &) = delete;
+    ScopedEnv &operator=(const ScopedEnv &) = delete;
+
+private:
+    void apply(const std::optional<QByteArray> &value) const;
+    const char *m_name;
+    std::optional<QByteArray> m_old;
+};
+
+} // namespace testsupport
