@@ -1,0 +1,461 @@
+#include "reporting_engine/RecordSource.h"
+
+#include "reporting_engine/EngineError.h"
+
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QSqlRecord>
+#include <QUrl>
+#include <QUrlQuery>
+
+#include <functional>
+
+#include <optional>
+#include <utility>
+
+namespace engine {
+namespace {
+
+// A server that does not accept the connection by then is treated as down.
+constexpr int kConnectTimeoutSeconds = 10;
+
+QString connectionKey(const QString &connectionName)
+{
+    return connectionName.isEmpty() ? QString::fromLatin1(QSqlDatabase::defaultConnection) : connectionName;
+}
+
+QString describeConnection(const QString &connectionName)
+{
+    return connectionName.isEmpty() ? QStringLiteral("the default database connection")
+                                    : QStringLiteral("database connection \"%1\"").arg(connectionName);
+}
+
+QString describeDatabase(const QSqlDatabase &db)
+{
+    if (db.driver() && db.driver()->dbmsType() == QSqlDriver::PostgreSQL) {
+        const QString host = db.hostName().isEmpty() ? QStringLiteral("the local socket") : db.hostName();
+        const QString port = db.port() > 0 ? QStringLiteral(":%1").arg(db.port()) : QString();
+        return QStringLiteral("PostgreSQL database \"%1\" on %2%3").arg(db.databaseName(), host, port);
+    }
+    if (db.driver() && db.driver()->dbmsType() == QSqlDriver::SQLite)
+        return QStringLiteral("SQLite database \"%1\"").arg(db.databaseName());
+    return QStringLiteral("%1 database \"%2\"").arg(db.driverName(), db.databaseName());
+}
+
+// The database's own words first; Qt's driver text when the database said
+// nothing, or only SQLite's "not an error" for a fault Qt found itself (such as
+// a second statement).
+QString databaseMessage(const QSqlError &error)
+{
+    const QString own = error.databaseText().trimmed();
+    if (!own.isEmpty() && own != QLatin1String("not an error"))
+        return own;
+    const QString driver = error.driverText().trimmed();
+    return driver.isEmpty() ? QStringLiteral("unknown error") : driver;
+}
+
+bool isPostgres(const QSqlDatabase &db)
+{
+    return db.driver() && db.driver()->dbmsType() == QSqlDriver::PostgreSQL;
+}
+
+bool isSqlite(const QSqlDatabase &db)
+{
+    return db.driver() && db.driver()->dbmsType() == QSqlDriver::SQLite;
+}
+
+bool isIdentifierChar(QChar c)
+{
+    return c.isLetterOrNumber() || c == u'_' || c == u'$';
+}
+
+// PostgreSQL runs every statement of a simple query, and a later statement may
+// undo the read-only mode of the first ("SET TRANSACTION READ WRITE; DELETE ...").
+// So a text with a second statement is refused. This follows PostgreSQL's
+// lexical rules for quotes, dollar quotes and comments.
+bool holdsSeveralStatements(const QString &sql)
+{
+    const qsizetype n = sql.size();
+    bool ended = false; // a ';' outside quotes has been seen
+    qsizetype i = 0;
+    while (i < n) {
+        const QChar c = sql.at(i);
+        const QChar nextChar = i + 1 < n ? sql.at(i + 1) : QChar();
+        if (c == u'-' && nextChar == u'-') {
+            while (i < n && sql.at(i) != u'\n')
+                ++i;
+            continue;
+        }
+        if (c == u'/' && nextChar == u'*') {
+            int depth = 1;
+            i += 2;
+            while (i < n && depth > 0) {
+                if (sql.at(i) == u'/' && i + 1 < n && sql.at(i + 1) == u'*') {
+                    ++depth;
+                    i += 2;
+                } else if (sql.at(i) == u'*' && i + 1 < n && sql.at(i + 1) == u'/') {
+                    --depth;
+                    i += 2;
+                } else {
+                    ++i;
+                }
+            }
+            continue;
+        }
+        if (c.isSpace()) {
+            ++i;
+            continue;
+        }
+        if (c == u';') {
+            ended = true;
+            ++i;
+            continue;
+        }
+        if (ended)
+            return true;
+        if (c == u'\'' || c == u'"') {
+            // E'...' strings take backslash escapes; '' and "" stand for the quote itself.
+            const bool backslashes = c == u'\'' && i > 0 && (sql.at(i - 1) == u'E' || sql.at(i - 1) == u'e')
+                && (i < 2 || !isIdentifierChar(sql.at(i - 2)));
+            ++i;
+            while (i < n) {
+                if (backslashes && sql.at(i) == u'\\') {
+                    i += 2;
+                    continue;
+                }
+                if (sql.at(i) == c) {
+                    if (i + 1 < n && sql.at(i + 1) == c) {
+                        i += 2;
+                        continue;
+                    }
+                    break;
+                }
+                ++i;
+            }
+            ++i;
+            continue;
+        }
+        if (c == u'$' && (i == 0 || !isIdentifierChar(sql.at(i - 1)))) {
+            // $tag$ ... $tag$, the tag empty or an identifier; "$1" is a parameter.
+            qsizetype j = i + 1;
+            while (j < n && sql.at(j) != u'$' && (sql.at(j).isLetterOrNumber() || sql.at(j) == u'_'))
+                ++j;
+            if (j < n && sql.at(j) == u'$' && !(j > i + 1 && sql.at(i + 1).isDigit())) {
+                const QString tag = sql.mid(i, j - i + 1);
+                const qsizetype close = sql.indexOf(tag, j + 1);
+                i = close < 0 ? n : close + tag.size();
+                continue;
+            }
+        }
+        ++i;
+    }
+    return false;
+}
+
+QString urlForMessages(const QString &url)
+{
+    const QUrl parsed(url);
+    if (parsed.isValid() && !parsed.password().isEmpty())
+        return parsed.toDisplayString(QUrl::RemovePassword);
+    return url;
+}
+
+[[noreturn]] void badUrl(const QString &url, const QString &why)
+{
+    throw EngineError(QStringLiteral("\"%1\" is not a database URL (%2): use sqlite:PATH or "
+                                     "postgresql://user@host:port/database")
+                          .arg(urlForMessages(url), why));
+}
+
+// Opens the registered connection or unregisters it again, so a failed open
+// leaves no half-made connection behind.
+void openOrForget(const QString &key, const QString &url, const std::function<void(QSqlDatabase &)> &afterOpen)
+{
+    std::optional<QString> failure;
+    {
+        QSqlDatabase db = QSqlDatabase::database(key, false);
+        if (!db.open()) {
+            failure = databaseMessage(db.lastError());
+        } else {
+            try {
+                afterOpen(db);
+            } catch (const EngineError &e) {
+                failure = e.message();
+            }
+        }
+        if (failure)
+            db.close();
+    }
+    if (failure) {
+        QSqlDatabase::removeDatabase(key);
+        throw EngineError(QStringLiteral("cannot open the database \"%1\": %2").arg(urlForMessages(url), *failure));
+    }
+}
+
+void execOrThrow(QSqlDatabase &db, const QString &statement)
+{
+    QSqlQuery query(db);
+    if (!query.exec(statement))
+        throw EngineError(databaseMessage(query.lastError()));
+}
+
+} // namespace
+
+struct RecordSource::Private {
+    enum class Position { BeforeFirst, OnRecord, AfterLast };
+
+    std::optional<QSqlQuery> query;
+    QString sql;
+    bool found = false;
+    Position position = Position::BeforeFirst;
+
+    [[noreturn]] void fail(const QString &what, const QSqlDatabase &db, const QString &message)
+    {
+        throw EngineError(QStringLiteral("the query \"%1\" %2 on the %3: %4").arg(sql, what, describeDatabase(db), message));
+    }
+
+    void requireOpen() const
+    {
+        if (!query)
+            throw EngineError(QStringLiteral("the record source is not open"));
+    }
+
+    // PostgreSQL: refuses a connection on which this statement could write.
+    void requireReadOnlyTransaction(QSqlDatabase &db)
+    {
+        QSqlQuery check(db);
+        check.setForwardOnly(true);
+        if (!check.exec(QStringLiteral("SHOW transaction_read_only")) || !check.next())
+            fail(QStringLiteral("could not run"), db, databaseMessage(check.lastError()));
+        if (check.value(0).toString() != QLatin1String("on"))
+            fail(QStringLiteral("was refused"), db,
+                 QStringLiteral("the connection is not read-only, and the record source only reads "
+                                "(open it with DatabaseConnection)"));
+    }
+
+    // SQLite: the previous query_only setting, so the host's connection gets it back.
+    bool sqliteQueryOnly(QSqlDatabase &db)
+    {
+        QSqlQuery pragma(db);
+        if (!pragma.exec(QStringLiteral("PRAGMA query_only")) || !pragma.next())
+            fail(QStringLiteral("could not run"), db, databaseMessage(pragma.lastError()));
+        return pragma.value(0).toInt() != 0;
+    }
+
+    void setSqliteQueryOnly(QSqlDatabase &db, bool on)
+    {
+        QSqlQuery pragma(db);
+        if (!pragma.exec(on ? QStringLiteral("PRAGMA query_only = ON") : QStringLiteral("PRAGMA query_only = OFF")))
+            fail(QStringLiteral("could not run"), db, databaseMessage(pragma.lastError()));
+    }
+
+    void run(QSqlDatabase &db)
+    {
+        QSqlQuery q(db);
+        q.setForwardOnly(true);
+        if (!q.exec(sql))
+            fail(QStringLiteral("failed"), db, databaseMessage(q.lastError()));
+        if (!q.isSelect())
+            fail(QStringLiteral("was refused"), db, QStringLiteral("it is not a query and returns no records"));
+        // The first record is fetched now so end of data is known also where the
+        // driver cannot count the records (SQLite); next() hands it out later.
+        found = q.next();
+        if (!found && q.lastError().isValid())
+            fail(QStringLiteral("failed"), db, databaseMessage(q.lastError()));
+        position = Position::BeforeFirst;
+        query.emplace(std::move(q));
+    }
+};
+
+RecordSource::RecordSource() : d(std::make_unique<Private>()) {}
+
+RecordSource::~RecordSource()
+{
+    close();
+}
+
+void RecordSource::open(const QString &sql, const QString &connectionName)
+{
+    close();
+    d->sql = sql;
+    const QString key = connectionKey(connectionName);
+    QSqlDatabase db = QSqlDatabase::contains(key) ? QSqlDatabase::database(key, false) : QSqlDatabase();
+    if (!db.isValid() || !db.isOpen())
+        throw EngineError(QStringLiteral("no database connection is open (%1) for the query \"%2\"")
+                              .arg(describeConnection(connectionName), sql));
+
+    if (isPostgres(db)) {
+        if (holdsSeveralStatements(sql))
+            d->fail(QStringLiteral("was refused"), db,
+                    QStringLiteral("it holds more than one statement, and the record source runs one query"));
+        d->requireReadOnlyTransaction(db);
+        d->run(db);
+    } else if (isSqlite(db)) {
+        // SQLite checks query_only when a statement starts writing, which for a
+        // write happens in the first step, inside exec; restored right after.
+        const bool wasQueryOnly = d->sqliteQueryOnly(db);
+        if (!wasQueryOnly)
+            d->setSqliteQueryOnly(db, true);
+        try {
+            d->run(db);
+        } catch (...) {
+            if (!wasQueryOnly)
+                d->setSqliteQueryOnly(db, false);
+            throw;
+        }
+        if (!wasQueryOnly)
+            d->setSqliteQueryOnly(db, false);
+    } else {
+        d->fail(QStringLiteral("was refused"), db,
+                QStringLiteral("the record source reads only SQLite and PostgreSQL databases"));
+    }
+}
+
+bool RecordSource::endOfData() const
+{
+    d->requireOpen();
+    return !d->found;
+}
+
+void RecordSource::close()
+{
+    if (!d->query)
+        return;
+    d->query->finish();
+    d->query.reset();
+    d->found = false;
+    d->position = Private::Position::BeforeFirst;
+}
+
+bool RecordSource::isOpen() const
+{
+    return d->query.has_value();
+}
+
+bool RecordSource::next()
+{
+    d->requireOpen();
+    switch (d->position) {
+    case Private::Position::BeforeFirst:
+        d->position = d->found ? Private::Position::OnRecord : Private::Position::AfterLast;
+        break;
+    case Private::Position::OnRecord:
+        if (!d->query->next()) {
+            d->position = Private::Position::AfterLast;
+            if (d->query->lastError().isValid())
+                throw EngineError(QStringLiteral("reading the records of the query \"%1\" failed: %2")
+                                      .arg(d->sql, databaseMessage(d->query->lastError())));
+        }
+        break;
+    case Private::Position::AfterLast:
+        break;
+    }
+    return d->position == Private::Position::OnRecord;
+}
+
+QVariant RecordSource::value(const QString &column) const
+{
+    d->requireOpen();
+    if (d->position != Private::Position::OnRecord)
+        throw EngineError(QStringLiteral("the query \"%1\" has no current record to read \"%2\" from").arg(d->sql, column));
+    const int index = d->query->record().indexOf(column);
+    if (index < 0)
+        throw EngineError(QStringLiteral("the query \"%1\" has no column \"%2\"").arg(d->sql, column));
+    return d->query->value(index);
+}
+
+QStringList RecordSource::columns() const
+{
+    d->requireOpen();
+    const QSqlRecord record = d->query->record();
+    QStringList names;
+    names.reserve(record.count());
+    for (int i = 0; i < record.count(); ++i)
+        names << record.fieldName(i);
+    return names;
+}
+
+void DatabaseConnection::openDefault(const QString &url, const QString &connectionName)
+{
+    const QString key = connectionKey(connectionName);
+    closeDefault(connectionName);
+
+    if (url.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
+        const QString path = url.mid(7);
+        if (path.isEmpty())
+            badUrl(url, QStringLiteral("no file named"));
+        const QFileInfo file(path);
+        if (!file.exists())
+            throw EngineError(QStringLiteral("cannot open the database \"%1\": the file \"%2\" does not exist").arg(url, path));
+        if (!file.isFile())
+            throw EngineError(QStringLiteral("cannot open the database \"%1\": \"%2\" is not a file").arg(url, path));
+        {
+            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), key);
+            db.setDatabaseName(path);
+            // Read-only also keeps SQLite from creating a file that went missing meanwhile.
+            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+        }
+        // SQLite opens lazily: reading the schema shows a file that is no database now.
+        openOrForget(key, url, [](QSqlDatabase &db) { execOrThrow(db, QStringLiteral("SELECT count(*) FROM sqlite_master")); });
+        return;
+    }
+
+    const QUrl parsed(url, QUrl::StrictMode);
+    const QString scheme = parsed.scheme().toLower();
+    if (!parsed.isValid() || (scheme != QLatin1String("postgresql") && scheme != QLatin1String("postgres")))
+        badUrl(url, QStringLiteral("unknown form"));
+    const QString database = parsed.path().mid(1);
+    if (!parsed.path().startsWith(u'/') || database.isEmpty() || database.contains(u'/'))
+        badUrl(url, QStringLiteral("no database named"));
+    if (parsed.port() == 0 || (!parsed.authority().isEmpty() && parsed.authority().endsWith(u':')))
+        badUrl(url, QStringLiteral("bad port"));
+
+    // Extra libpq settings may come as ?key=value; ours come last and win.
+    QStringList options;
+    for (const auto &[name, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded))
+        options << QStringLiteral("%1='%2'").arg(name, QString(value).replace(u'\\', QLatin1String("\\\\")).replace(u'\'', QLatin1String("\\'")));
+    options << QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds)
+            << QStringLiteral("application_name=envelope")
+            // Read-only from the session's first transaction on.
+            << QStringLiteral("options='-c default_transaction_read_only=on'");
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), key);
+        if (!db.isValid()) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(key);
+            throw EngineError(QStringLiteral("cannot open the database \"%1\": Qt's PostgreSQL driver is missing (libqt6sql6-psql)")
+                                  .arg(urlForMessages(url)));
+        }
+        db.setDatabaseName(database);
+        if (!parsed.host().isEmpty())
+            db.setHostName(parsed.host());
+        if (parsed.port() > 0)
+            db.setPort(parsed.port());
+        if (!parsed.userName().isEmpty())
+            db.setUserName(parsed.userName());
+        if (!parsed.password().isEmpty())
+            db.setPassword(parsed.password());
+        db.setConnectOptions(options.join(u';'));
+    }
+    // Again as a statement: a pooler may drop startup options.
+    openOrForget(key, url, [](QSqlDatabase &db) {
+        execOrThrow(db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+    });
+}
+
+void DatabaseConnection::closeDefault(const QString &connectionName)
+{
+    const QString key = connectionKey(connectionName);
+    if (!QSqlDatabase::contains(key))
+        return;
+    {
+        QSqlDatabase db = QSqlDatabase::database(key, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(key);
+}
+
+} // namespace engine
