@@ -3,6 +3,7 @@
 #include "envelope_report/rptEnvelope.h"
 #include "platform/TerminalMessagePresenter.h"
 #include "platform/WindowsApi.h"
+#include "reporting_engine/RecordSource.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -15,7 +16,7 @@ namespace cli {
 namespace {
 
 const char usageLine[] = "Usage: envelope [--name TEXT] [--street1 TEXT] [--street2 TEXT] [--city TEXT] [--state TEXT]\n"
-                         "                [--zip NUMBER] [--printer QUEUE | --pdf FILE | --png FILE]\n";
+                         "                [--zip NUMBER] [--sql TEXT [--database URL]] [--printer QUEUE | --pdf FILE | --png FILE]\n";
 
 const char helpText[] =
     "Prints one No. 10 envelope: the addressee block, the POSTNET barcode of its ZIP code and the\n"
@@ -26,6 +27,9 @@ const char helpText[] =
     "  --city TEXT       city                         (default: Nowheresville)\n"
     "  --state TEXT      state                        (default: AK)\n"
     "  --zip NUMBER      ZIP code, 5 or 9 digits      (default: 92901)\n"
+    "  --sql TEXT        query the report opens when it runs (it warns when there is no record)\n"
+    "  --database URL    the database for --sql: sqlite:PATH or postgresql://user@host:port/db,\n"
+    "                    opened read-only\n"
     "  --printer QUEUE   print on this CUPS queue     (default: the CUPS default destination,\n"
     "                                                  or Envelope.pdf here when there is none)\n"
     "  --pdf FILE        write a PDF file instead of printing\n"
@@ -40,11 +44,33 @@ struct Invocation {
     QString city = QStringLiteral("Nowheresville");
     QString state = QStringLiteral("AK");
     std::int32_t zip = 92901;
+    std::optional<QString> sql;
+    QString database;
     engine::PrintDestination destination = engine::PrintDestination::defaultPrinter();
 };
 
 struct UsageError {
     QString message;
+};
+
+// The application's default database connection for the length of one command.
+class DefaultConnection {
+public:
+    explicit DefaultConnection(const QString &url) : m_open(!url.isEmpty())
+    {
+        if (m_open)
+            engine::DatabaseConnection::openDefault(url);
+    }
+    ~DefaultConnection()
+    {
+        if (m_open)
+            engine::DatabaseConnection::closeDefault();
+    }
+    DefaultConnection(const DefaultConnection &) = delete;
+    DefaultConnection &operator=(const DefaultConnection &) = delete;
+
+private:
+    bool m_open;
 };
 
 } // namespace
@@ -68,8 +94,10 @@ struct EnvelopeCommand::Private {
         const QCommandLineOption printer(QStringLiteral("printer"), QString(), QStringLiteral("QUEUE"));
         const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("FILE"));
         const QCommandLineOption png(QStringLiteral("png"), QString(), QStringLiteral("FILE"));
+        const QCommandLineOption sql(QStringLiteral("sql"), QString(), QStringLiteral("TEXT"));
+        const QCommandLineOption database(QStringLiteral("database"), QString(), QStringLiteral("URL"));
         const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-        parser.addOptions({name, street1, street2, city, state, zip, printer, pdf, png, help});
+        parser.addOptions({name, street1, street2, city, state, zip, sql, database, printer, pdf, png, help});
 
         if (!parser.parse(arguments))
             throw UsageError{parser.errorText()};
@@ -95,6 +123,15 @@ struct EnvelopeCommand::Private {
             if (!ok || value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
                 throw UsageError{QStringLiteral("--zip \"%1\" is not a whole number (a ZIP code has 5 or 9 digits)").arg(parser.value(zip))};
             inv.zip = static_cast<std::int32_t>(value);
+        }
+        if (parser.isSet(sql))
+            inv.sql = parser.value(sql);
+        if (parser.isSet(database)) {
+            if (!parser.isSet(sql))
+                throw UsageError{QStringLiteral("--database goes with --sql")};
+            if (parser.value(database).isEmpty())
+                throw UsageError{QStringLiteral("--database needs a URL")};
+            inv.database = parser.value(database);
         }
         const int outputs = int(parser.isSet(printer)) + int(parser.isSet(pdf)) + int(parser.isSet(png));
         if (outputs > 1)
@@ -145,6 +182,8 @@ int EnvelopeCommand::run(const QStringList &arguments)
         auto api = d->api ? d->api
                           : platform::WindowsApi::fromEnvironment(
                                 std::make_shared<platform::TerminalMessagePresenter>(QStringLiteral("envelope"), d->io.err));
+        // A host program opens its database once for its own work; the report's query runs on it.
+        const DefaultConnection connection(inv->database);
         // As a host program does: create, set the addressee, print without a dialog, release.
         auto report = std::make_unique<envelope::rptEnvelope>(api);
         report->AddresseeName = inv->name;
@@ -153,6 +192,8 @@ int EnvelopeCommand::run(const QStringList &arguments)
         report->AddresseeCity = inv->city;
         report->AddresseeState = inv->state;
         report->AddresseeZipCode = inv->zip;
+        if (inv->sql)
+            report->SQL = *inv->sql;
         report->setDestination(inv->destination);
         report->PrintReport(false);
         const engine::PrintOutcome outcome = report->lastOutcome();

@@ -8,6 +8,10 @@
 #include "platform/QtPrinterDialog.h"
 #include "platform/WindowsApi.h"
 #include "reporting_engine/PaperCatalog.h"
+#include "reporting_engine/RecordSource.h"
+
+#include <cstdio>
+#include <exception>
 
 namespace envelope {
 namespace {
@@ -41,7 +45,16 @@ rptEnvelope::rptEnvelope(std::shared_ptr<platform::WindowsApi> api) : engine::Re
     ActiveReport_Initialize();
 }
 
-rptEnvelope::~rptEnvelope() { ActiveReport_Terminate(); }
+rptEnvelope::~rptEnvelope()
+{
+    // Closing a query cannot fail; should it all the same, say so rather than end
+    // the program from a destructor.
+    try {
+        ActiveReport_Terminate();
+    } catch (const std::exception &e) {
+        std::fprintf(stderr, "Envelope: closing the record source failed: %s\n", e.what());
+    }
+}
 
 void rptEnvelope::loadDesign()
 {
@@ -126,6 +139,17 @@ void rptEnvelope::ActiveReport_ReportStart()
 
 void rptEnvelope::ActiveReport_DataInitialize()
 {
+    if (!SQL.isEmpty()) {
+        m_api->MessageBox(QStringLiteral("Should not see this; no SQL."));
+        // A record source from an earlier run is closed before it is replaced, so
+        // its query and the connection's resources are not left open.
+        if (m_recordSource)
+            m_recordSource->close();
+        m_recordSource = std::make_unique<engine::RecordSource>();
+        m_recordSource->open(SQL);
+        if (m_recordSource->endOfData())
+            m_api->MessageBox(QStringLiteral("No record found."), QStringLiteral("Print an Envelope"));
+    }
     fields().add(QStringLiteral("FooterBarCode"));
 }
 
@@ -160,7 +184,11 @@ void rptEnvelope::writeReturnAddressAndBarcode(const QVariant &barcodeValue)
 
 void rptEnvelope::ActiveReport_Terminate()
 {
-    // The record source is closed here once queries can be given.
+    // With nothing held (never run, or SQL set only after the run) there is nothing to close.
+    if (!SQL.isEmpty() && m_recordSource) {
+        m_recordSource->close();
+        m_recordSource.reset();
+    }
 }
 
 } // namespace envelope

@@ -11,6 +11,10 @@ namespace platform {
 class WindowsApi;
 }
 
+namespace engine {
+class RecordSource;
+}
+
 namespace envelope {
 
 // The envelope report: one No. 10 envelope with the addressee block, its POSTNET
@@ -63,6 +67,7 @@ private:
     void loadDesign();
 
     std::shared_ptr<platform::WindowsApi> m_api;
+    std::unique_ptr<engine::RecordSource> m_recordSource;
     QString ReturnAddressName;
     QString ReturnAddress;
 };

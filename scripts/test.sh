@@ -6,6 +6,8 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 bash scripts/install-deps.sh
 bash scripts/start-cups.sh
+ENVELOPE_TEST_PG_URL=$(bash scripts/start-postgres.sh)
+export ENVELOPE_TEST_PG_URL ENVELOPE_REQUIRE_POSTGRES=1
 export ENVELOPE_REQUIRE_CUPS=1
 export QT_QPA_PLATFORM=offscreen
 bash scripts/build.sh ci

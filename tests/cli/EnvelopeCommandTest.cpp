@@ -123,7 +123,8 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageRow{"TwoOutputs", {QStringLiteral("--pdf"), QStringLiteral("a.pdf"), QStringLiteral("--png"), QStringLiteral("a.png")}, "only one"},
                       UsageRow{"EmptyPdfName", {QStringLiteral("--pdf"), QString()}, "--pdf"},
                       UsageRow{"Repeated", {QStringLiteral("--name"), QStringLiteral("A"), QStringLiteral("--name"), QStringLiteral("B")}, "more than once"},
-                      UsageRow{"StrayArgument", {QStringLiteral("extra")}, "extra"}),
+                      UsageRow{"StrayArgument", {QStringLiteral("extra")}, "extra"},
+                      UsageRow{"DatabaseWithoutSql", {QStringLiteral("--database"), QStringLiteral("sqlite:/tmp/x.db")}, "--sql"}),
     [](const auto &row) { return std::string(row.param.name); });
 
 TEST_F(EnvelopeCommandTest, UnwritableOutputIsFatalAndNamesTheFile)
@@ -136,6 +137,24 @@ TEST_F(EnvelopeCommandTest, UnknownPrinterIsFatal)
 {
     EXPECT_EQ(run({QStringLiteral("--printer"), QStringLiteral("no-such-queue-here")}), EnvelopeCommand::exitFatal);
     EXPECT_TRUE(captured.err().contains(QLatin1String("no-such-queue-here"))) << qPrintable(captured.err());
+}
+
+TEST_F(EnvelopeCommandTest, MissingDatabaseIsFatalNamesItAndCreatesNothing)
+{
+    const QString missing = file("court.db");
+    EXPECT_EQ(run({QStringLiteral("--sql"), QStringLiteral("SELECT 1"), QStringLiteral("--database"), QStringLiteral("sqlite:") + missing,
+                   QStringLiteral("--pdf"), file("out.pdf")}),
+              EnvelopeCommand::exitFatal);
+    EXPECT_TRUE(captured.err().contains(missing)) << qPrintable(captured.err());
+    EXPECT_FALSE(QFile::exists(missing));
+    EXPECT_FALSE(QFile::exists(file("out.pdf")));
+}
+
+TEST_F(EnvelopeCommandTest, QueryWithoutADatabaseIsFatal)
+{
+    EXPECT_EQ(run({QStringLiteral("--sql"), QStringLiteral("SELECT 1"), QStringLiteral("--pdf"), file("out.pdf")}), EnvelopeCommand::exitFatal);
+    EXPECT_TRUE(captured.err().contains(QLatin1String("no database connection is open"))) << qPrintable(captured.err());
+    EXPECT_EQ(presenter->texts(), (QStringList{QStringLiteral("Case Else; no return address."), QStringLiteral("Should not see this; no SQL.")}));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 // PostgreSQL cases skip, unless ENVELOPE_REQUIRE_POSTGRES=1 (CI).
 #include "reporting_engine/EngineError.h"
 #include "reporting_engine/RecordSource.h"
+#include "support/TestDatabase.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -21,6 +22,7 @@
 #include <QUrl>
 
 #include <functional>
+#include <optional>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -53,7 +55,7 @@ std::string messageOf(const std::function<void()> &call)
     return {};
 }
 
-const QString kWriter = QStringLiteral("writer");
+const QString kWriter = testsupport::TestDatabase::writerConnection();
 const QString kNames[] = {QStringLiteral("Orrin Vask"), QStringLiteral("Ada Quill"), QStringLiteral("Bo Tran")};
 
 // A table of three addressees, written through the test's own read-write
@@ -63,73 +65,31 @@ class RecordSourceTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override
     {
-        // Parallel test processes share the server: every process its own table.
-        table_ = QStringLiteral("addressees_%1").arg(QCoreApplication::applicationPid());
-        if (GetParam() == Backend::SQLite) {
-            ASSERT_TRUE(dir_.isValid());
-            url_ = QStringLiteral("sqlite:") + dir_.filePath(QStringLiteral("court.db"));
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kWriter);
-            db.setDatabaseName(dir_.filePath(QStringLiteral("court.db")));
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=0"));
-        } else {
-            url_ = qEnvironmentVariable("ENVELOPE_TEST_PG_URL");
-            if (url_.isEmpty()) {
-                if (qEnvironmentVariable("ENVELOPE_REQUIRE_POSTGRES") == QLatin1String("1"))
-                    FAIL() << "ENVELOPE_TEST_PG_URL is not set (run scripts/start-postgres.sh)";
-                GTEST_SKIP() << "no test server: set ENVELOPE_TEST_PG_URL (scripts/start-postgres.sh prints it)";
-            }
-            const QUrl url(url_);
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), kWriter);
-            db.setHostName(url.host());
-            db.setPort(url.port(5432));
-            db.setUserName(url.userName());
-            db.setDatabaseName(url.path().mid(1));
+        const auto backend = GetParam() == Backend::SQLite ? testsupport::TestDatabase::Backend::SQLite
+                                                           : testsupport::TestDatabase::Backend::PostgreSQL;
+        if (const auto why = testsupport::TestDatabase::unavailable(backend)) {
+            if (testsupport::TestDatabase::required(backend))
+                FAIL() << why->toStdString();
+            GTEST_SKIP() << why->toStdString();
         }
-        ASSERT_TRUE(writer().open()) << writer().lastError().text().toStdString();
-        if (GetParam() == Backend::PostgreSQL)
-            write(QStringLiteral("SET client_min_messages = warning"));
-        write(QStringLiteral("DROP TABLE IF EXISTS %1").arg(table_));
-        write(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, name VARCHAR(40))").arg(table_));
-        for (int i = 0; i < 3; ++i)
-            write(QStringLiteral("INSERT INTO %1 (id, name) VALUES (%2, '%3')").arg(table_).arg(i + 1).arg(kNames[i]));
+        db_.emplace(backend);
+        url_ = db_->url();
+        table_ = db_->table();
         DatabaseConnection::openDefault(url_);
     }
 
     void TearDown() override
     {
         DatabaseConnection::closeDefault();
-        if (QSqlDatabase::contains(kWriter)) {
-            {
-                QSqlDatabase db = writer();
-                if (db.isOpen())
-                    QSqlQuery(db).exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(table_));
-                db.close();
-            }
-            QSqlDatabase::removeDatabase(kWriter);
-        }
+        db_.reset();
     }
 
     static QSqlDatabase writer() { return QSqlDatabase::database(kWriter, false); }
+    bool write(const QString &statement) { return db_->write(statement); }
+    int rowCount() { return db_->rowCount(); }
+    QString sql(const char *pattern) const { return db_->sql(pattern); }
 
-    bool write(const QString &sql)
-    {
-        QSqlQuery q(writer());
-        const bool ok = q.exec(sql);
-        EXPECT_TRUE(ok || !q.lastError().isValid()) << sql.toStdString() << ": " << q.lastError().text().toStdString();
-        return ok;
-    }
-
-    int rowCount()
-    {
-        QSqlQuery q(writer());
-        if (!q.exec(QStringLiteral("SELECT count(*) FROM %1").arg(table_)) || !q.next())
-            return -1;
-        return q.value(0).toInt();
-    }
-
-    QString sql(const char *pattern) const { return QString::fromUtf8(pattern).replace(QStringLiteral("%1"), table_); }
-
-    QTemporaryDir dir_;
+    std::optional<testsupport::TestDatabase> db_;
     QString url_;
     QString table_;
 };
