@@ -7,7 +7,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libqt6sql6-sqlite libqt6sql6-psql
-  libcups2-dev libzint-dev libcsv-dev
+  libcups2-dev libzint-dev libcsv-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   # fonts with the metrics of Times New Roman and Arial
   fonts-liberation2

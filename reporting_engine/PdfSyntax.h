@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QString>
+
+#include <cstdint>
+#include <string>
+
+// The few pieces of PDF syntax every part of the PDF writer appends to its output.
+namespace engine::pdfsyntax {
+
+// A real number in fixed notation with at most `decimals` digits after the
+// point and no trailing zeros ("12.5", "-3", "0").
+void appendNumber(std::string &out, double value, int decimals = 2);
+void appendInt(std::string &out, std::int64_t value);
+// Four hex digits: one two-byte code of an Identity-H string.
+void appendHex4(std::string &out, std::uint32_t code);
+// A text string (document information): literal when plain ASCII, else UTF-16BE with a BOM.
+void appendTextString(std::string &out, const QString &text);
+
+} // namespace engine::pdfsyntax
