@@ -1,0 +1,113 @@
+#include "reporting_engine/PdfCanvas.h"
+
+#include "reporting_engine/FontFace.h"
+#include "reporting_engine/PdfFontSet.h"
+#include "reporting_engine/PdfSyntax.h"
+#include "reporting_engine/Twips.h"
+
+namespace engine {
+
+using namespace pdfsyntax;
+
+struct PdfCanvas::Private {
+    explicit Private(PdfFontSet &f) : fonts(f) {}
+    PdfFontSet &fonts;
+    std::string out;
+    bool fillPending = false;
+
+    // Rectangles in a row are filled by one operator; anything else ends the row first.
+    void endFill()
+    {
+        if (fillPending) {
+            out += "f\n";
+            fillPending = false;
+        }
+    }
+
+    void appendRect(const QRectF &r)
+    {
+        appendNumber(out, r.x());
+        out += ' ';
+        appendNumber(out, r.y());
+        out += ' ';
+        appendNumber(out, r.width());
+        out += ' ';
+        appendNumber(out, r.height());
+        out += " re";
+    }
+};
+
+PdfCanvas::PdfCanvas(PdfFontSet &fonts) : d(std::make_unique<Private>(fonts)) {}
+PdfCanvas::~PdfCanvas() = default;
+
+void PdfCanvas::beginPage(const QSizeF &pageTwips, std::string buffer)
+{
+    d->out = std::move(buffer);
+    d->out.clear();
+    d->fillPending = false;
+    // Twips from the top-left corner to points from the bottom-left one.
+    const double scale = 1.0 / twips::perPoint;
+    appendNumber(d->out, scale, 4);
+    d->out += " 0 0 ";
+    appendNumber(d->out, -scale, 4);
+    d->out += " 0 ";
+    appendNumber(d->out, pageTwips.height() * scale, 4);
+    d->out += " cm\n";
+}
+
+std::string PdfCanvas::endPage()
+{
+    d->endFill();
+    return std::move(d->out);
+}
+
+void PdfCanvas::save()
+{
+    d->endFill();
+    d->out += "q\n";
+}
+
+void PdfCanvas::restore()
+{
+    d->endFill();
+    d->out += "Q\n";
+}
+
+void PdfCanvas::clipRect(const QRectF &rect)
+{
+    d->endFill();
+    d->appendRect(rect);
+    d->out += " W n\n";
+}
+
+void PdfCanvas::fillRect(const QRectF &rect)
+{
+    d->appendRect(rect);
+    d->out += '\n';
+    d->fillPending = true;
+}
+
+void PdfCanvas::drawText(const QPointF &baseline, const QString &text, const FontFace &face)
+{
+    if (text.isEmpty())
+        return;
+    d->endFill();
+    const FontFace::Glyphs glyphs = face.glyphs(text);
+    const std::string &font = d->fonts.use(face, text, glyphs);
+    std::string &out = d->out;
+    out += "BT /";
+    out += font;
+    out += ' ';
+    appendNumber(out, face.rawFont().pixelSize());
+    // The page's y axis points down: flip the text back upright.
+    out += " Tf 1 0 0 -1 ";
+    appendNumber(out, baseline.x());
+    out += ' ';
+    appendNumber(out, baseline.y());
+    out += " Tm <";
+    for (const quint32 g : glyphs.indexes)
+        appendHex4(out, g);
+    out += "> Tj ET\n";
+}
+
+} // namespace engine

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QSizeF>
+#include <QString>
+
+#include <memory>
+
+class QIODevice;
+
+namespace engine {
+
+class PageCanvas;
+
+// Streams a PDF onto a device as pages are made: each page is compressed and
+// written (on a second thread) as soon as it is done; fonts, the page tree and
+// the cross-reference table follow at the end. Memory stays flat in the number
+// of pages but for a few bytes of bookkeeping each. Device failures (a full
+// disk) throw EngineError from the next call, never a silently short file.
+class PdfDocumentWriter {
+public:
+    PdfDocumentWriter(QIODevice &device, QString title);
+    // Without finish() the document is left incomplete; pending pages are dropped.
+    ~PdfDocumentWriter();
+    PdfDocumentWriter(const PdfDocumentWriter &) = delete;
+    PdfDocumentWriter &operator=(const PdfDocumentWriter &) = delete;
+
+    // A new page of this size: draw on the canvas in twips from its top-left
+    // corner, then call endPage().
+    PageCanvas &beginPage(const QSizeF &pageTwips);
+    void endPage();
+    // Writes the rest of the document; nothing can be added after it.
+    void finish();
+    int pageCount() const;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace engine
