@@ -14,7 +14,7 @@ packages=(
   # printing and the test queue
   cups cups-client cups-bsd printer-driver-cups-pdf
   # looking at the output as a user would
-  poppler-utils
+  poppler-utils qpdf
   # the shared database the office programs use
   postgresql
 )
