@@ -97,7 +97,7 @@ struct PdfDocumentWriter::Private {
 
     // Writer thread only until it is joined.
     std::vector<std::uint64_t> offsets; // by object number
-    ZlibDeflater deflater{6};
+    ZlibDeflater deflater{6, ZlibDeflater::Streams::Small};
     std::string packed;
 
     // Shared, under the lock.

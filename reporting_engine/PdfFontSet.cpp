@@ -168,7 +168,7 @@ const std::string &PdfFontSet::use(const FontFace &face, const QString &text, co
 
 std::string PdfFontSet::writeFonts(int &nextObject, const std::function<void(int, const std::string &)> &writeObject) const
 {
-    ZlibDeflater deflater(9); // once per document: the smallest file is worth the time
+    ZlibDeflater deflater(9, ZlibDeflater::Streams::Large); // once per document: the smallest file is worth the time
     std::string resources = "<<";
     for (const auto &fontPtr : d->fonts) {
         const EmbeddedFont &font = *fontPtr;

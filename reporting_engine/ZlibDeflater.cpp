@@ -10,9 +10,12 @@ struct ZlibDeflater::Private {
     z_stream stream{};
 };
 
-ZlibDeflater::ZlibDeflater(int level) : d(std::make_unique<Private>())
+ZlibDeflater::ZlibDeflater(int level, Streams streams) : d(std::make_unique<Private>())
 {
-    if (deflateInit(&d->stream, level) != Z_OK)
+    // Every reset clears the hash table: at the default size that costs more than
+    // compressing a page. A 4 KB window still covers a whole page's repeats.
+    const bool small = streams == Streams::Small;
+    if (deflateInit2(&d->stream, level, Z_DEFLATED, small ? 12 : MAX_WBITS, small ? 4 : 8, Z_DEFAULT_STRATEGY) != Z_OK)
         throw EngineError(QStringLiteral("Cannot start compressing the PDF streams."));
 }
 

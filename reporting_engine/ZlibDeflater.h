@@ -11,7 +11,11 @@ namespace engine {
 // Not shared between threads: each thread has its own.
 class ZlibDeflater {
 public:
-    explicit ZlibDeflater(int level);
+    enum class Streams {
+        Small, // a few kilobytes each (page contents): a small window and hash clear fast between streams
+        Large  // fonts
+    };
+    ZlibDeflater(int level, Streams streams);
     ~ZlibDeflater();
     ZlibDeflater(const ZlibDeflater &) = delete;
     ZlibDeflater &operator=(const ZlibDeflater &) = delete;

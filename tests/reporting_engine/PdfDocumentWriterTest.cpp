@@ -5,6 +5,7 @@
 #include "reporting_engine/PageCanvas.h"
 #include "reporting_engine/PdfDocumentWriter.h"
 #include "reporting_engine/PdfPageSink.h"
+#include "reporting_engine/PdfSyntax.h"
 #include "reporting_engine/Report.h"
 #include "reporting_engine/TrueTypeFont.h"
 #include "support/PdfInspector.h"
@@ -395,5 +396,24 @@ INSTANTIATE_TEST_SUITE_P(Fonts, TrueTypeSubsetTest,
                          ::testing::Values(SubsetCase{"SerifWithComposites", "Times New Roman", false, "Café Zoë — Ñ"},
                                            SubsetCase{"SansBoldDigits", "Arial", true, "0123456789-"}),
                          [](const auto &row) { return std::string(row.param.name); });
+
+struct NumberCase {
+    double value;
+    int decimals;
+    const char *text;
+};
+
+TEST(PdfNumbers, AreShortFixedPointWithoutTrailingZeros)
+{
+    const NumberCase cases[] = {{0, 2, "0"},           {12.5, 2, "12.5"},   {-3, 2, "-3"},        {0.05, 4, "0.05"},
+                                {-0.05, 4, "-0.05"},   {297, 4, "297"},     {1.005, 3, "1.005"},  {6300.004, 2, "6300"},
+                                {-0.001, 2, "0"},      {1234.5678, 2, "1234.57"}, {0.0001, 4, "0.0001"}, {99.999, 2, "100"},
+                                {2e12, 2, "1000000000"}};
+    for (const NumberCase &c : cases) {
+        std::string out;
+        engine::pdfsyntax::appendNumber(out, c.value, c.decimals);
+        EXPECT_EQ(out, c.text) << c.value << " with " << c.decimals << " decimals";
+    }
+}
 
 } // namespace
