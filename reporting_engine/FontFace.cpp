@@ -72,14 +72,14 @@ FontFace::Glyphs FontFace::glyphs(const QString &text) const
     out.advances.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t ch = text.at(i).unicode();
-        QString one(text.at(i));
+        const qsizetype first = i;
         if (QChar::isHighSurrogate(ch) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
             ch = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
-            one += text.at(++i);
+            ++i;
         }
         auto it = d->perChar.find(ch);
         if (it == d->perChar.end()) {
-            const QVector<quint32> index = d->raw.glyphIndexesForString(one);
+            const QVector<quint32> index = d->raw.glyphIndexesForString(text.mid(first, i - first + 1));
             const quint32 glyph = index.isEmpty() ? 0 : index.first();
             const QVector<QPointF> adv = d->raw.advancesForGlyphIndexes(QVector<quint32>{glyph}, QRawFont::UseDesignMetrics);
             it = d->perChar.insert(ch, {glyph, adv.isEmpty() ? 0.0 : adv.first().x()});
