@@ -10,6 +10,8 @@
 #include "reporting_engine/PaperCatalog.h"
 #include "reporting_engine/RecordSource.h"
 
+#include <QCoreApplication>
+
 #include <cstdio>
 #include <exception>
 
@@ -33,8 +35,11 @@ QString trimSpaces(const QString &s)
 
 } // namespace
 
+// The host's message boxes carry its title, as on Windows: Qt's application name,
+// which is the executable's name unless the host set another.
 rptEnvelope::rptEnvelope()
-    : rptEnvelope(platform::WindowsApi::fromEnvironment(platform::MessagePresenterFactory::forThisProcess(QString())))
+    : rptEnvelope(platform::WindowsApi::fromEnvironment(
+          platform::MessagePresenterFactory::forThisProcess(QCoreApplication::applicationName())))
 {
 }
 
