@@ -1,5 +1,6 @@
 #pragma once
 
+#include "envelope_report/EnvelopeExport.h"
 #include "reporting_engine/Report.h"
 
 #include <QString>
@@ -22,10 +23,11 @@ namespace envelope {
 //
 // A host program creates it (the return address is chosen then), sets the
 // addressee members, and calls PrintReport.
-class rptEnvelope : public engine::Report {
+class ENVELOPE_EXPORT rptEnvelope : public engine::Report {
 public:
     // Reads the registry and settings files of the Wine prefix in the environment
-    // and shows messages the way this process can (a dialog or standard error).
+    // and shows messages the way this process can (a dialog or standard error),
+    // captioned with the application's name. Needs a QGuiApplication (fonts).
     rptEnvelope();
     explicit rptEnvelope(std::shared_ptr<platform::WindowsApi> api);
     ~rptEnvelope() override;

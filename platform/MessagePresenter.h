@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PlatformExport.h"
+
 #include <QString>
 
 namespace platform {
@@ -7,7 +9,7 @@ namespace platform {
 // Where the program's modal message boxes go. The design's messages are part of
 // its behaviour, so every one of them passes through a presenter that can be
 // swapped: a real dialog in the GUI, standard error on a terminal, a recorder in tests.
-class MessagePresenter {
+class PLATFORM_EXPORT MessagePresenter {
 public:
     virtual ~MessagePresenter() = default;
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/MessagePresenter.h"
+#include "platform/PlatformExport.h"
 
 #include <memory>
 
@@ -8,7 +9,7 @@ namespace platform {
 
 // Picks how this process shows message boxes: a real dialog when it runs a GUI
 // application on a screen, standard error otherwise.
-class MessagePresenterFactory {
+class PLATFORM_EXPORT MessagePresenterFactory {
 public:
     static std::shared_ptr<MessagePresenter> forThisProcess(const QString &programTitle);
     static bool hasScreen();

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PlatformExport.h"
+
 #include <QString>
 
 #include <optional>
@@ -8,7 +10,7 @@ namespace platform {
 
 // The printer dialog that a print with a dialog shows. Swappable so that runs
 // without a screen, and tests, never block on it.
-class PrinterDialog {
+class PLATFORM_EXPORT PrinterDialog {
 public:
     virtual ~PrinterDialog() = default;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PlatformExport.h"
 #include "platform/PrinterDialog.h"
 
 #include <memory>
@@ -7,7 +8,7 @@
 namespace platform {
 
 // A modal QPrintDialog over the CUPS queues. Needs a QApplication.
-class QtPrinterDialog final : public PrinterDialog {
+class PLATFORM_EXPORT QtPrinterDialog final : public PrinterDialog {
 public:
     std::optional<QString> choosePrinter(const QString &documentTitle) override;
 

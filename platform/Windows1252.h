@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/PlatformExport.h"
+
 #include <QByteArray>
 #include <QByteArrayView>
 #include <QString>
@@ -9,7 +11,7 @@ namespace platform {
 
 // The ANSI code page of the "A" calls. Qt built without ICU has no codec for it,
 // so the 32 bytes where it differs from Latin-1 are mapped by hand.
-class Windows1252 {
+class PLATFORM_EXPORT Windows1252 {
 public:
     Windows1252() = delete;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/PlatformExport.h"
 #include "platform/WindowsTypes.h"
 
 #include <QString>
@@ -16,7 +17,7 @@ class MessagePresenter;
 // letters, private-profile files with Windows' parsing rules, the executable's path
 // and modal message boxes. Text crosses the "A" calls in the ANSI code page
 // (Windows-1252), exactly as the callers' buffers would see it on Windows.
-class WindowsApi {
+class PLATFORM_EXPORT WindowsApi {
 public:
     struct Options {
         QString winePrefix;                         // absolute path of the prefix folder

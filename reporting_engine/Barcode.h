@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reporting_engine/Control.h"
+#include "reporting_engine/EngineExport.h"
 #include "reporting_engine/SettingObserver.h"
 #include "reporting_engine/TextStyle.h"
 
@@ -8,7 +9,7 @@ namespace engine {
 
 // A barcode printing the value of a report field. Its symbology is the engine's
 // style code; only codes the engine can really encode are accepted.
-class Barcode final : public Control {
+class ENGINE_EXPORT Barcode final : public Control {
 public:
     static constexpr int styleNone = 0;
     static constexpr int stylePostnet = 15;

@@ -1,12 +1,14 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
+
 #include <QRectF>
 #include <QString>
 
 namespace engine {
 
 // A control of a section, placed in twips from the section's top-left corner.
-class Control {
+class ENGINE_EXPORT Control {
 public:
     enum class Kind { TextBox, Barcode };
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
+
 #include <QByteArray>
 #include <QString>
 #include <QStringList>
@@ -20,7 +22,7 @@ namespace engine {
 // number of fields than the header, text that is not UTF-8, a record longer than
 // the limit) throws EngineError naming the line and the record. Any bytes at all
 // give records or such an error, never anything worse.
-class CsvRecordReader {
+class ENGINE_EXPORT CsvRecordReader {
 public:
     // A record longer than this is taken for an unterminated quote rather than
     // held in memory until the input ends.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
+
 #include <QString>
 #include <QVariant>
 
@@ -9,7 +11,7 @@
 namespace engine {
 
 // The report's field collection: named values that bound controls print.
-class Fields {
+class ENGINE_EXPORT Fields {
 public:
     struct Field {
         QString name;

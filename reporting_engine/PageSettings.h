@@ -1,12 +1,13 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
 #include "reporting_engine/SettingObserver.h"
 
 namespace engine {
 
 // Margins (twips) and orientation of the report's page. A new report carries
 // a portrait page with one-inch margins until its handlers say otherwise.
-class PageSettings {
+class ENGINE_EXPORT PageSettings {
 public:
     PageSettings() = default;
     explicit PageSettings(SharedSettingObserver observer) : m_observer(std::move(observer)) {}

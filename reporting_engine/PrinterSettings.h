@@ -1,11 +1,12 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
 #include "reporting_engine/SettingObserver.h"
 
 namespace engine {
 
 // The paper size and paper source the job asks the printer for, as Windows codes.
-class PrinterSettings {
+class ENGINE_EXPORT PrinterSettings {
 public:
     PrinterSettings() = default;
     explicit PrinterSettings(SharedSettingObserver observer) : m_observer(std::move(observer)) {}

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
+
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -15,7 +17,7 @@ namespace engine {
 // writing; on PostgreSQL it runs only on a connection whose transactions are
 // read-only (DatabaseConnection opens such connections), and only one statement
 // per query text, so the text cannot switch its own transaction to read-write.
-class RecordSource {
+class ENGINE_EXPORT RecordSource {
 public:
     // Nothing is opened yet.
     RecordSource();
@@ -60,7 +62,7 @@ private:
 //   sqlite:PATH                          an existing SQLite file (never created)
 //   postgresql://user@host:port/database the password, if any, comes from
 //                                        PGPASSWORD or ~/.pgpass as libpq finds it
-class DatabaseConnection {
+class ENGINE_EXPORT DatabaseConnection {
 public:
     // Opens the application's default connection, or the named one, replacing a
     // connection of that name. Throws EngineError naming the URL (never its

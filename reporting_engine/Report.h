@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reporting_engine/Barcode.h"
+#include "reporting_engine/EngineExport.h"
 #include "reporting_engine/Fields.h"
 #include "reporting_engine/PageSettings.h"
 #include "reporting_engine/PrintDestination.h"
@@ -30,7 +31,7 @@ class PageSink;
 // Initialize event; its destructor is its Terminate event. Each run calls
 // reportStart, dataInitialize, then fetchData until a call leaves eof true; every
 // fetchData call prints one page, with the values that call wrote.
-class Report {
+class ENGINE_EXPORT Report {
 public:
     explicit Report(QString title);
     virtual ~Report();

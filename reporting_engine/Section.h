@@ -2,6 +2,7 @@
 
 #include "reporting_engine/Barcode.h"
 #include "reporting_engine/Control.h"
+#include "reporting_engine/EngineExport.h"
 #include "reporting_engine/SettingObserver.h"
 
 #include <QString>
@@ -13,7 +14,7 @@
 namespace engine {
 
 // A band of the report holding controls in design order; it prints once per record.
-class Section {
+class ENGINE_EXPORT Section {
 public:
     Section(QString name, double heightTwips, SharedSettingObserver observer = nullptr)
         : m_name(std::move(name)), m_height(heightTwips), m_observer(std::move(observer))

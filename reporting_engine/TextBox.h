@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reporting_engine/Control.h"
+#include "reporting_engine/EngineExport.h"
 #include "reporting_engine/TextStyle.h"
 
 namespace engine {
@@ -8,7 +9,7 @@ namespace engine {
 // A text box. Its text may hold several CR LF separated lines, each printed on a
 // line of its own. Text that does not fit is printed in a smaller size until it
 // does (down to a floor), then clipped: it never spills onto another control.
-class TextBox final : public Control {
+class ENGINE_EXPORT TextBox final : public Control {
 public:
     TextBox(QString name, const QRectF &geometryTwips, TextStyle style)
         : Control(std::move(name), geometryTwips), m_style(std::move(style)), m_text(this->name())
