@@ -15,6 +15,8 @@ packages=(
   cups cups-client cups-bsd printer-driver-cups-pdf
   # looking at the output as a user would
   poppler-utils qpdf
+  # Debian packages: library dependencies (dpkg-shlibdeps) and file types for CPack
+  dpkg-dev file
   # the shared database the office programs use
   postgresql
 )

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs what is missing, starts the services the tests use, builds with
-# warnings as errors and runs every test headless.
+# warnings as errors, runs every test headless and tries the Debian packages.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -12,3 +12,5 @@ export ENVELOPE_REQUIRE_CUPS=1
 export QT_QPA_PLATFORM=offscreen
 bash scripts/build.sh ci
 ctest --preset ci -j "$(nproc)"
+# The Debian packages, installed on this machine and removed again.
+bash scripts/package-test.sh build/ci
