@@ -74,7 +74,11 @@ function(korva_shared_library target)
     # They find each other in any prefix, not only in the linker's own folders.
     INSTALL_RPATH "$ORIGIN")
   target_link_libraries(${target} PUBLIC ${ARG_PUBLIC} PRIVATE ${private})
-  target_link_options(${target} PRIVATE LINKER:--no-undefined)
+  # Clang links sanitizer runtimes into executables only, leaving their symbols
+  # undefined in a shared library: check only builds without sanitizers.
+  if(NOT "${CMAKE_CXX_FLAGS} ${CMAKE_SHARED_LINKER_FLAGS}" MATCHES "-fsanitize=")
+    target_link_options(${target} PRIVATE LINKER:--no-undefined)
+  endif()
   target_include_directories(${target} INTERFACE
     $<BUILD_INTERFACE:${PROJECT_SOURCE_DIR}> $<BUILD_INTERFACE:${KORVA_EXPORT_DIR}>
     $<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}/${KORVA_INCLUDE_SUBDIR}>)
