@@ -207,4 +207,17 @@ int EnvelopeCommand::run(const QStringList &arguments)
     }
 }
 
+int EnvelopeCommand::checkArguments(const QStringList &arguments) const
+{
+    try {
+        bool helpShown = false;
+        (void)d->parse(arguments, helpShown);
+        return exitOk;
+    } catch (const UsageError &e) {
+        d->print(d->io.err, QStringLiteral("envelope: %1\n").arg(e.message));
+        std::fputs(usageLine, d->io.err);
+        return exitUsage;
+    }
+}
+
 } // namespace cli

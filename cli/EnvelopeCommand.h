@@ -31,6 +31,10 @@ public:
     // arguments[0] is the program name, as in argv.
     int run(const QStringList &arguments);
 
+    // Checks an envelope's arguments as run() does and stops there: exitOk, or
+    // exitUsage after the same message and usage line. Opens and prints nothing.
+    int checkArguments(const QStringList &arguments) const;
+
 private:
     struct Private;
     std::unique_ptr<Private> d;
