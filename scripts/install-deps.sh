@@ -9,6 +9,8 @@ packages=(
   libqt6sql6-sqlite libqt6sql6-psql
   libcups2-dev libzint-dev libcsv-dev zlib1g-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  # fuzzing (libFuzzer and the sanitizers' runtimes)
+  clang-14 libclang-rt-14-dev
   # fonts with the metrics of Times New Roman and Arial
   fonts-liberation2
   # printing and the test queue

@@ -1,0 +1,37 @@
+// The `envelope` command line, one argument per line of the input, checked the
+// way the command checks it and no further: nothing is opened or printed.
+#include "cli/EnvelopeCommand.h"
+#include "fuzz/FuzzSupport.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+std::FILE *devNull = nullptr;
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzzsupport::quietQt();
+    devNull = std::fopen("/dev/null", "w");
+    fuzzsupport::check(devNull != nullptr);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    // As the program gets them: bytes in the locale's encoding (UTF-8 here).
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    QStringList arguments{QStringLiteral("envelope")};
+    if (!text.isEmpty())
+        arguments += text.split(QLatin1Char('\n'));
+
+    const cli::EnvelopeCommand command(nullptr, cli::EnvelopeCommand::Io{devNull, devNull});
+    const int status = command.checkArguments(arguments);
+    fuzzsupport::check(status == cli::EnvelopeCommand::exitOk || status == cli::EnvelopeCommand::exitUsage);
+    return 0;
+}
