@@ -1,0 +1,29 @@
+#pragma once
+
+#include "envelope_report/AddresseeRecord.h"
+
+#include <QStringList>
+#include <QVariant>
+
+namespace envelope {
+
+// Decides whether an addressee prints as a proper envelope, and how its ZIP code prints.
+class AddresseeValidator {
+public:
+    // The address box holds four lines at the address's type size.
+    static constexpr int addressBoxLines = 4;
+
+    struct Verdict {
+        QStringList problems;   // why the record is bad; empty for a good one
+        QString zipText;        // the ZIP as the address block prints it
+        QVariant barcodeValue;  // null for a bad record: it prints no bars
+        bool good() const { return problems.isEmpty(); }
+    };
+
+    static Verdict check(const AddresseeRecord &record);
+
+    // The lines the address block takes, as the page breaks them.
+    static int addressLines(const AddresseeRecord &record, const QString &zipText);
+};
+
+} // namespace envelope

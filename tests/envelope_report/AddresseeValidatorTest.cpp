@@ -1,0 +1,71 @@
+// What makes an addressee bad, and how its ZIP prints.
+#include "envelope_report/AddresseeValidator.h"
+
+#include <gtest/gtest.h>
+
+using envelope::AddresseeRecord;
+using envelope::AddresseeValidator;
+
+namespace {
+
+struct Row {
+    const char *name;
+    AddresseeRecord record;
+    QString zipText;
+    QVariant barcode;  // null: no bars
+    const char *problem; // nullptr: good
+};
+
+AddresseeRecord rec(const char *zip, const char *name = "Ann Lee", const char *street1 = "9 Elm St.", const char *street2 = "",
+                    const char *city = "Salem")
+{
+    AddresseeRecord r;
+    r.number = 1;
+    r.name = QString::fromUtf8(name);
+    r.street1 = QString::fromUtf8(street1);
+    r.street2 = QString::fromUtf8(street2);
+    r.city = QString::fromUtf8(city);
+    r.state = QStringLiteral("OR");
+    r.zip = QString::fromUtf8(zip);
+    return r;
+}
+
+class Validation : public ::testing::TestWithParam<Row> {};
+
+TEST_P(Validation, JudgesTheRecord)
+{
+    const auto v = AddresseeValidator::check(GetParam().record);
+    EXPECT_EQ(v.zipText, GetParam().zipText);
+    EXPECT_EQ(v.barcodeValue, GetParam().barcode);
+    if (GetParam().problem) {
+        ASSERT_FALSE(v.good());
+        EXPECT_TRUE(v.problems.join(QLatin1Char('|')).contains(QLatin1String(GetParam().problem))) << qPrintable(v.problems.join(QLatin1Char('|')));
+    } else {
+        EXPECT_TRUE(v.good()) << qPrintable(v.problems.join(QLatin1Char('|')));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addressee, Validation,
+    ::testing::Values(
+        Row{"FiveDigits", rec("97301"), QStringLiteral("97301"), QStringLiteral("97301"), nullptr},
+        Row{"LeadingZeroKept", rec("02134"), QStringLiteral("02134"), QStringLiteral("02134"), nullptr},
+        Row{"NineDigits", rec("973011234"), QStringLiteral("97301-1234"), QStringLiteral("973011234"), nullptr},
+        Row{"ZipPlusFourWithHyphen", rec("97301-1234"), QStringLiteral("97301-1234"), QStringLiteral("973011234"), nullptr},
+        Row{"FourDigitsAsGiven", rec("2134"), QStringLiteral("2134"), QVariant(), "has 4 digits"},
+        Row{"TenDigits", rec("9730112345"), QStringLiteral("9730112345"), QVariant(), "has 10 digits"},
+        Row{"Letters", rec("9730l"), QStringLiteral("9730l"), QVariant(), "not a number"},
+        Row{"HyphenMisplaced", rec("9730-11234"), QStringLiteral("9730-11234"), QVariant(), "not a number"},
+        Row{"Negative", rec("-97301"), QStringLiteral("-97301"), QVariant(), "not a number"},
+        Row{"NonAsciiDigits", rec("\u0669\u0667\u0663\u0660\u0661"), QStringLiteral("\u0669\u0667\u0663\u0660\u0661"), QVariant(), "not a number"},
+        Row{"MissingZip", rec(""), QString(), QVariant(), "ZIP code is missing"},
+        Row{"MissingName", rec("97301", ""), QStringLiteral("97301"), QVariant(), "name is missing"},
+        Row{"FourLinesFit", rec("97301", "Ann Lee", "9 Elm St.", "Apt 2"), QStringLiteral("97301"), QStringLiteral("97301"), nullptr},
+        Row{"LineBreakInStreetMakesFive", rec("97301", "Ann Lee", "9 Elm St.\r\nRear", "Apt 2"), QStringLiteral("97301"), QVariant(),
+            "takes 5 lines"},
+        Row{"LoneLfCountsToo", rec("97301", "Ann\nLee", "9 Elm St.", "Apt\n2"), QStringLiteral("97301"), QVariant(), "takes 6 lines"},
+        Row{"BreakInCityLine", rec("97301", "Ann Lee", "9 Elm St.", "", "Salem\rEast"), QStringLiteral("97301"),
+            QStringLiteral("97301"), nullptr}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+} // namespace
