@@ -1,5 +1,6 @@
 #include "cli/EnvelopeCommand.h"
 
+#include "cli/BatchCommand.h"
 #include "envelope_report/rptEnvelope.h"
 #include "platform/TerminalMessagePresenter.h"
 #include "platform/WindowsApi.h"
@@ -163,6 +164,8 @@ EnvelopeCommand::~EnvelopeCommand() = default;
 
 int EnvelopeCommand::run(const QStringList &arguments)
 {
+    if (arguments.size() > 1 && arguments.at(1) == QLatin1String("batch"))
+        return BatchCommand(d->api, d->io).run(arguments);
     std::optional<Invocation> inv;
     try {
         bool helpShown = false;
@@ -170,6 +173,8 @@ int EnvelopeCommand::run(const QStringList &arguments)
         if (helpShown) {
             std::fputs(usageLine, d->io.out);
             std::fputs(helpText, d->io.out);
+            std::fputs("\nMany envelopes, one per record of a CSV file or a query (see envelope batch --help):\n", d->io.out);
+            std::fputs(BatchCommand::usageLine, d->io.out);
             return exitOk;
         }
     } catch (const UsageError &e) {
