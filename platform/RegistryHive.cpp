@@ -3,6 +3,8 @@
 #include <QFile>
 #include <QHash>
 
+#include <map>
+
 namespace platform {
 
 namespace {
@@ -12,12 +14,20 @@ constexpr QLatin1String kSoftware("software");
 constexpr QLatin1String kWow6432Node("wow6432node");
 
 // Key tokens: the path's components case-folded and joined by single '\'.
+// One pass with no string per component: a garbage line can hold millions.
 QString normalizedPath(QStringView path)
 {
-    QStringList parts;
-    for (const QStringView part : path.split(QLatin1Char('\\'), Qt::SkipEmptyParts))
-        parts.append(part.toString().toCaseFolded());
-    return parts.join(QLatin1Char('\\'));
+    const QString folded = path.toString().toCaseFolded();
+    QString token;
+    token.reserve(folded.size());
+    for (const QChar c : folded) {
+        if (c == QLatin1Char('\\') && (token.isEmpty() || token.back() == QLatin1Char('\\')))
+            continue;
+        token.append(c);
+    }
+    if (token.endsWith(QLatin1Char('\\')))
+        token.chop(1);
+    return token;
 }
 
 QList<QByteArrayView> splitBytes(QByteArrayView s, char separator)
@@ -64,6 +74,8 @@ std::optional<QString> readEscaped(QByteArrayView s, qsizetype &pos, char termin
     QString out;
     QByteArray raw;
     const auto flush = [&] {
+        if (raw.isEmpty())
+            return;
         out += QString::fromUtf8(raw);
         raw.clear();
     };
@@ -79,8 +91,13 @@ std::optional<QString> readEscaped(QByteArrayView s, qsizetype &pos, char termin
         }
         if (pos >= s.size())
             return std::nullopt;
-        flush();
         const char e = s[pos++];
+        if (e != 'x' && (e < '0' || e > '7') && QByteArrayView("ntrabvfe").indexOf(e) < 0) {
+            // \\, \" and any unknown escape stand for the character itself.
+            raw.append(e);
+            continue;
+        }
+        flush();
         switch (e) {
         case 'n': out += QChar(u'\n'); break;
         case 't': out += QChar(u'\t'); break;
@@ -100,16 +117,12 @@ std::optional<QString> readEscaped(QByteArrayView s, qsizetype &pos, char termin
             out += digits ? QChar(char16_t(unit)) : QChar(u'x');
             break;
         }
-        default:
-            if (e >= '0' && e <= '7') {
-                int unit = e - '0';
-                for (int digits = 1; digits < 3 && pos < s.size() && s[pos] >= '0' && s[pos] <= '7'; ++digits)
-                    unit = unit * 8 + (s[pos++] - '0');
-                out += QChar(char16_t(unit));
-            } else {
-                // \\, \" and any unknown escape stand for the character itself.
-                raw.append(e);
-            }
+        default: { // an octal escape
+            int unit = e - '0';
+            for (int digits = 1; digits < 3 && pos < s.size() && s[pos] >= '0' && s[pos] <= '7'; ++digits)
+                unit = unit * 8 + (s[pos++] - '0');
+            out += QChar(char16_t(unit));
+        }
         }
     }
     return std::nullopt;
@@ -166,14 +179,20 @@ struct RegistryHive::Private {
         QHash<QString, Value> values; // by case-folded name
     };
     bool win64 = false;
-    QHash<QString, Key> keys; // by token
+    // By token, in order: a key's subkeys follow it. Wine leaves out keys that
+    // only hold subkeys; they exist all the same, found as their subkeys' prefix
+    // rather than stored, which would take memory quadratic in a key's depth.
+    std::map<QString, Key> keys;
 
-    Key &addKey(const QString &token)
+    Key &addKey(const QString &token) { return keys[token]; }
+
+    bool hasKey(const QString &token) const
     {
-        // Wine leaves out keys that only hold subkeys; they exist all the same.
-        for (qsizetype at = token.indexOf(QLatin1Char('\\')); at >= 0; at = token.indexOf(QLatin1Char('\\'), at + 1))
-            (void)keys[token.left(at)];
-        return keys[token];
+        if (keys.count(token))
+            return true;
+        const QString below = token + QLatin1Char('\\');
+        const auto next = keys.lower_bound(below);
+        return next != keys.end() && next->first.startsWith(below);
     }
 };
 
@@ -267,15 +286,16 @@ std::optional<RegistryHive> RegistryHive::parse(QByteArrayView bytes)
             else
                 type = readTypeSuffix(data, pos);
             // A long list goes on over the following lines, each ending in '\'.
-            QByteArray list = data.sliced(std::min(pos, data.size())).toByteArray();
+            // Appended in place: copying the list for every line takes quadratic time.
+            QByteArray list = trimmed(data.sliced(std::min(pos, data.size()))).toByteArray();
             bool complete = true;
-            while (trimmed(list).endsWith('\\')) {
-                list = trimmed(list).chopped(1).toByteArray();
+            while (list.endsWith('\\')) {
+                list.chop(1);
                 if (++i >= lines.size()) {
                     complete = false;
                     break;
                 }
-                list += trimmed(lines[i]).toByteArray();
+                list += trimmed(lines[i]);
             }
             std::optional<QByteArray> bytesRead = readHexList(list);
             ok = type && complete && bytesRead;
@@ -309,22 +329,22 @@ std::optional<QString> RegistryHive::findKey(QStringView path, View view) const
             QStringList redirected = parts;
             redirected.insert(1, kWow6432Node);
             const QString wow = redirected.join(QLatin1Char('\\'));
-            if (d->keys.contains(wow))
+            if (d->hasKey(wow))
                 return wow;
         }
     }
-    if (d->keys.contains(token))
+    if (d->hasKey(token))
         return token;
     return std::nullopt;
 }
 
 std::optional<RegistryHive::Value> RegistryHive::value(const QString &key, QStringView name) const
 {
-    const auto k = d->keys.constFind(key);
-    if (k == d->keys.cend())
+    const auto k = d->keys.find(key);
+    if (k == d->keys.end())
         return std::nullopt;
-    const auto v = k->values.constFind(name.toString().toCaseFolded());
-    if (v == k->values.cend())
+    const auto v = k->second.values.constFind(name.toString().toCaseFolded());
+    if (v == k->second.values.cend())
         return std::nullopt;
     return *v;
 }

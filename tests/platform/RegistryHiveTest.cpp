@@ -1,5 +1,6 @@
 #include "platform/RegistryHive.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 
 #include <gtest/gtest.h>
@@ -184,6 +185,49 @@ TEST(RegistryHive, SurvivesEveryTruncationAndGarbage)
             (void)hive->value(hive->findKey(kCurrentVersion).value_or(QString()), QStringLiteral("Blob"));
     }
 }
+
+// Hives of a few megabytes that once took minutes or all memory; each row's key
+// and value must still be read, and soon.
+struct LargeRow {
+    const char *name;
+    QByteArray body; // after the header
+    QString key;
+    QString parent; // a key Wine left out that exists all the same
+    QString value;
+    QByteArray data;
+};
+
+class LargeHives : public ::testing::TestWithParam<LargeRow> {};
+
+TEST_P(LargeHives, ReadInBoundedTimeAndMemory)
+{
+    const LargeRow &row = GetParam();
+    QElapsedTimer timer;
+    timer.start();
+    const std::optional<RegistryHive> hive = RegistryHive::parse("WINE REGISTRY Version 2\n" + row.body);
+    ASSERT_TRUE(hive);
+    const std::optional<QString> key = hive->findKey(row.key);
+    ASSERT_TRUE(key);
+    EXPECT_TRUE(hive->findKey(row.parent));
+    const std::optional<RegistryHive::Value> value = hive->value(*key, row.value);
+    ASSERT_TRUE(value);
+    EXPECT_EQ(value->data.size(), row.data.size());
+    EXPECT_EQ(value->data.left(16).toHex(' '), row.data.left(16).toHex(' '));
+    EXPECT_EQ(value->data.right(16).toHex(' '), row.data.right(16).toHex(' '));
+    EXPECT_LT(timer.elapsed(), 20000) << "ms";
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, LargeHives,
+    ::testing::Values(
+        // Every parent of a key was stored whole: memory quadratic in the depth.
+        LargeRow{"KeyOfAMillionLevels", "[" + QByteArray("k\\\\").repeated(1 << 20) + "end]\n\"V\"=dword:00000001\n",
+                 QStringLiteral("k\\").repeated(1 << 20) + QStringLiteral("END"), QStringLiteral("k\\").repeated(1 << 19),
+                 QStringLiteral("v"), QByteArray("\x01\0\0\0", 4)},
+        // The value was copied whole for every continued line: quadratic time.
+        LargeRow{"HexValueOverTwoMillionLines", "[A]\n\"Blob\"=hex:" + QByteArray("01,\\\n  ").repeated(2 << 20) + "02\n",
+                 QStringLiteral("a"), QString(), QStringLiteral("blob"), QByteArray(2 << 20, '\x01') + '\x02'}),
+    [](const auto &row) { return std::string(row.param.name); });
 
 TEST(RegistryHive, LoadsNothingFromAMissingFile)
 {
