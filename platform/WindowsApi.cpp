@@ -191,8 +191,12 @@ DWORD WindowsApi::GetPrivateProfileStringA(const char *appName, const char *keyN
     if (appName && keyName && fileName) {
         if (const std::optional<QString> file = d->profileFile(fromAnsi(fileName))) {
             if (const std::optional<PrivateProfile> profile = PrivateProfile::load(*file)) {
-                if (std::optional<QString> found = profile->value(trimSpaces(fromAnsi(appName)), trimSpaces(fromAnsi(keyName))))
+                if (std::optional<QString> found = profile->value(trimSpaces(fromAnsi(appName)), trimSpaces(fromAnsi(keyName)))) {
+                    // The caller gets a C string, as from Windows: a NUL read from the file ends the value.
                     result = std::move(*found);
+                    if (const qsizetype nul = result.indexOf(QChar(u'\0')); nul >= 0)
+                        result.truncate(nul);
+                }
             }
         }
     }

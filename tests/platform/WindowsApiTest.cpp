@@ -185,8 +185,10 @@ protected:
     void SetUp() override
     {
         WindowsApiTest::SetUp();
+        static const char nulInValue[] = "NUL=Jane\0Roe\r\n";
         prefix.writeRaw(QStringLiteral("drive_c/Program Files/Tovrel/Client/ARYSFT.INI"),
-                        "[FIELDS]\r\nSFTCLK=Jane Roe\r\nSFTCTY=Sp\xE9" "cial\r\nEMPTY=\r\n");
+                        "[FIELDS]\r\nSFTCLK=Jane Roe\r\nSFTCTY=Sp\xE9" "cial\r\nEMPTY=\r\n"
+                            + QByteArray(nulInValue, sizeof nulInValue - 1));
     }
 };
 
@@ -217,7 +219,9 @@ INSTANTIATE_TEST_SUITE_P(
                       ProfileRow{"CutToSizeLessOne", "FIELDS", "SFTCLK", "", 5, "Jane"},
                       ProfileRow{"DefaultCutToo", "FIELDS", "MISSING", "000000000", 4, "000"},
                       ProfileRow{"OnlyRoomForNul", "FIELDS", "SFTCLK", "", 1, ""},
-                      ProfileRow{"NoRoomAtAll", "FIELDS", "SFTCLK", "", 0, ""}),
+                      ProfileRow{"NoRoomAtAll", "FIELDS", "SFTCLK", "", 0, ""},
+                      // The bytes after a NUL in the file came along, past the end of the C string.
+                      ProfileRow{"NulInTheFileEndsTheValue", "FIELDS", "NUL", "", 8192, "Jane"}),
     [](const auto &row) { return std::string(row.param.name); });
 
 struct ProfileFileRow {
