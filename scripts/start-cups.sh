@@ -2,6 +2,8 @@
 # Starts the CUPS scheduler and creates the print queues the tests print to:
 #   envelope-test     a PostScript envelope printer writing each job to a file
 #   envelope-stopped  the same printer, disabled and rejecting jobs
+#   envelope-failing  the same printer behind a backend that fails during
+#                     every job (tests/cups/envelope-fail); its jobs are aborted
 # Safe to run again: queues are re-created and re-enabled, a running cupsd is
 # reused (restarted only when file: devices had to be allowed).
 # Needs root and the packages cups cups-client cups-bsd printer-driver-cups-pdf.
@@ -34,6 +36,7 @@ PATH="$PATH:/usr/sbin:/sbin"
 
 HERE=$(cd "$(dirname "$0")" && pwd)
 PPD="$HERE/../tests/cups/envelope-test.ppd"
+FAIL_BACKEND="$HERE/../tests/cups/envelope-fail"
 FILES_CONF=/etc/cups/cups-files.conf
 SOCKET=/run/cups/cups.sock
 OUT_DIR=/var/spool/envelope-test
@@ -126,8 +129,18 @@ lpadmin -p envelope-stopped -D "Envelope test printer, stopped and rejecting job
 cupsdisable -r "stopped for the envelope tests" envelope-stopped
 cupsreject -r "rejecting jobs for the envelope tests" envelope-stopped
 
+# cupsd runs only backends in its own folder, owned by root and not writable by
+# others: a copy of ours, not a link to the source tree.
+BACKEND_DIR=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)/backend
+install -m 0755 -o root -g root "$FAIL_BACKEND" "$BACKEND_DIR/envelope-fail"
+lpadmin -p envelope-failing -D "Envelope test printer whose backend fails during every job" \
+    -v envelope-fail:/ -P "$PPD" -o printer-error-policy=abort-job
+cupsenable envelope-failing
+cupsaccept envelope-failing
+
 if [ $SET_DEFAULT -eq 1 ]; then
     lpadmin -d envelope-test
 fi
 
-lpstat -h "$SOCKET" -p envelope-test -p envelope-stopped -a envelope-test -a envelope-stopped
+lpstat -h "$SOCKET" -p envelope-test -p envelope-stopped -p envelope-failing \
+    -a envelope-test -a envelope-stopped -a envelope-failing
