@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, starts the services the tests use, builds with
-# warnings as errors, runs every test headless and tries the Debian packages.
+# warnings as errors, runs every test headless and tries the Debian packages;
+# then runs every test again under the sanitizers, and the fuzz targets briefly.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
@@ -14,3 +15,8 @@ bash scripts/build.sh ci
 ctest --preset ci -j "$(nproc)"
 # The Debian packages, installed on this machine and removed again.
 bash scripts/package-test.sh build/ci
+# Every test again under AddressSanitizer with LeakSanitizer, and UBSan: any report fails.
+bash scripts/build.sh asan
+ctest --preset asan -j "$(nproc)"
+# Each fuzz target for a short while from its seed corpus.
+bash scripts/fuzz.sh 30
