@@ -1,6 +1,7 @@
 // `envelope batch`, called in-process: inputs, outputs, bad records, failures
 // that leave nothing behind, and pages equal to the single envelope's.
 #include "cli/EnvelopeCommand.h"
+#include "support/CapturedStreams.h"
 #include "support/PdfInspector.h"
 #include "support/RecordingMessagePresenter.h"
 #include "support/TestDatabase.h"
@@ -18,33 +19,7 @@ using cli::EnvelopeCommand;
 
 namespace {
 
-class Captured {
-public:
-    Captured() : m_out(std::tmpfile()), m_err(std::tmpfile()) {}
-    ~Captured()
-    {
-        std::fclose(m_out);
-        std::fclose(m_err);
-    }
-    EnvelopeCommand::Io io() const { return {m_out, m_err}; }
-    QString out() const { return read(m_out); }
-    QString err() const { return read(m_err); }
-
-private:
-    static QString read(std::FILE *f)
-    {
-        std::fflush(f);
-        std::rewind(f);
-        QByteArray all;
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            all.append(buf, static_cast<qsizetype>(n));
-        return QString::fromUtf8(all);
-    }
-    std::FILE *m_out;
-    std::FILE *m_err;
-};
+using Captured = testsupport::CapturedStreams;
 
 const QByteArray threeGood = "name,street1,street2,city,state,zip\r\n"
                              "Ann Lee,9 Elm St.,Apt 2,Salem,OR,973011234\r\n"

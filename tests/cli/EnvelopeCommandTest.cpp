@@ -1,5 +1,6 @@
 // The command-line front end, called in-process with an argument list.
 #include "cli/EnvelopeCommand.h"
+#include "support/CapturedStreams.h"
 #include "support/PdfInspector.h"
 #include "support/RecordingMessagePresenter.h"
 #include "support/WinePrefixFixture.h"
@@ -17,34 +18,7 @@ using cli::EnvelopeCommand;
 
 namespace {
 
-// Captures what the command writes to its out and err streams.
-class Captured {
-public:
-    Captured() : m_out(std::tmpfile()), m_err(std::tmpfile()) {}
-    ~Captured()
-    {
-        std::fclose(m_out);
-        std::fclose(m_err);
-    }
-    EnvelopeCommand::Io io() const { return {m_out, m_err}; }
-    QString out() const { return read(m_out); }
-    QString err() const { return read(m_err); }
-
-private:
-    static QString read(std::FILE *f)
-    {
-        std::fflush(f);
-        std::rewind(f);
-        QByteArray all;
-        char buf[4096];
-        size_t n;
-        while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
-            all.append(buf, static_cast<qsizetype>(n));
-        return QString::fromUtf8(all);
-    }
-    std::FILE *m_out;
-    std::FILE *m_err;
-};
+using Captured = testsupport::CapturedStreams;
 
 class EnvelopeCommandTest : public ::testing::Test {
 protected:
