@@ -2,7 +2,7 @@
 // that leave nothing behind, and pages equal to the single envelope's.
 #include "cli/EnvelopeCommand.h"
 #include "support/CapturedStreams.h"
-#include "support/PdfInspector.h"
+#include "support/PdfReport.h"
 #include "support/RecordingMessagePresenter.h"
 #include "support/TestDatabase.h"
 #include "support/WinePrefixFixture.h"
@@ -53,7 +53,7 @@ TEST_F(BatchCommandTest, CsvIntoOnePdfWithASummary)
 {
     ASSERT_EQ(run({QStringLiteral("--csv"), csv(threeGood), QStringLiteral("--pdf"), file("out.pdf")}), EnvelopeCommand::exitOk)
         << qPrintable(captured.err());
-    testsupport::PdfInspector pdf(file("out.pdf"));
+    testsupport::PdfReport pdf(file("out.pdf"));
     EXPECT_EQ(pdf.pageCount(), 3);
     EXPECT_EQ(pdf.pageSizePoints(), QSizeF(684, 297));
     EXPECT_TRUE(captured.err().contains(QLatin1String("3 printed, 0 skipped, 0 bad, 3 pages"))) << qPrintable(captured.err());
@@ -77,8 +77,8 @@ TEST_F(BatchCommandTest, PagesMatchSingleEnvelopes)
         {QStringLiteral("--name"), QStringLiteral("Cy Ng"), QStringLiteral("--street1"), QStringLiteral("77 Oak Ave."),
          QStringLiteral("--city"), QStringLiteral("Nowheresville"), QStringLiteral("--state"), QStringLiteral("AK"), QStringLiteral("--zip"),
          QStringLiteral("92901")}};
-    const auto batchWords = testsupport::PdfInspector(file("batch.pdf")).words();
-    const auto key = [](const testsupport::PdfInspector::Word &w) {
+    const auto batchWords = testsupport::PdfReport(file("batch.pdf")).words();
+    const auto key = [](const testsupport::PdfReport::Word &w) {
         return QStringLiteral("%1@%2,%3,%4,%5")
             .arg(w.text)
             .arg(w.box.left(), 0, 'f', 1)
@@ -91,7 +91,7 @@ TEST_F(BatchCommandTest, PagesMatchSingleEnvelopes)
         EnvelopeCommand command(prefix.api(presenter), captured.io());
         ASSERT_EQ(command.run(QStringList{QStringLiteral("envelope"), QStringLiteral("--pdf"), single} + singles[i]), EnvelopeCommand::exitOk);
         QStringList expected, actual;
-        for (const auto &w : testsupport::PdfInspector(single).words())
+        for (const auto &w : testsupport::PdfReport(single).words())
             expected << key(w);
         for (const auto &w : batchWords)
             if (w.page == i + 1)
@@ -131,7 +131,7 @@ TEST_P(BadRecordPolicies, ListEveryBadRecordAndActOnThem)
     if (GetParam().pages == 0)
         EXPECT_EQ(filesHere(), QStringList{QStringLiteral("in.csv")});
     else
-        EXPECT_EQ(testsupport::PdfInspector(file("out.pdf")).pageCount(), GetParam().pages);
+        EXPECT_EQ(testsupport::PdfReport(file("out.pdf")).pageCount(), GetParam().pages);
 }
 
 INSTANTIATE_TEST_SUITE_P(Batch, BadRecordPolicies,
@@ -144,7 +144,7 @@ TEST_F(BatchCommandTest, BadRecordPrintsItsZipAsGivenWithoutBars)
 {
     ASSERT_EQ(run({QStringLiteral("--csv"), csv(withBad), QStringLiteral("--pdf"), file("out.pdf")}), EnvelopeCommand::exitOk);
     QStringList page2;
-    for (const auto &w : testsupport::PdfInspector(file("out.pdf")).words())
+    for (const auto &w : testsupport::PdfReport(file("out.pdf")).words())
         if (w.page == 2)
             page2 << w.text;
     EXPECT_TRUE(page2.contains(QStringLiteral("2134"))) << qPrintable(page2.join(QLatin1Char(' ')));
@@ -265,7 +265,7 @@ TEST_P(DatabaseInput, PrintsOneEnvelopePerRow)
         << qPrintable(captured.err());
     EXPECT_TRUE(captured.err().contains(QLatin1String("record 3: the name is missing"))) << qPrintable(captured.err());
     EXPECT_TRUE(captured.err().contains(QLatin1String("3 printed, 0 skipped, 1 bad"))) << qPrintable(captured.err());
-    const QString text = testsupport::PdfInspector(file("db.pdf")).text();
+    const QString text = testsupport::PdfReport(file("db.pdf")).text();
     EXPECT_TRUE(text.contains(QLatin1String("Salem, OR 97301-1234"))) << qPrintable(text);
     EXPECT_TRUE(text.contains(QLatin1String("Boston, MA 02134"))) << qPrintable(text);
 }

@@ -1,7 +1,7 @@
 // The command-line front end, called in-process with an argument list.
 #include "cli/EnvelopeCommand.h"
 #include "support/CapturedStreams.h"
-#include "support/PdfInspector.h"
+#include "support/PdfReport.h"
 #include "support/RecordingMessagePresenter.h"
 #include "support/WinePrefixFixture.h"
 
@@ -38,7 +38,7 @@ protected:
 TEST_F(EnvelopeCommandTest, PdfOfTheSampleEnvelope)
 {
     ASSERT_EQ(run({QStringLiteral("--pdf"), file("out.pdf")}), EnvelopeCommand::exitOk) << qPrintable(captured.err());
-    testsupport::PdfInspector pdf(file("out.pdf"));
+    testsupport::PdfReport pdf(file("out.pdf"));
     EXPECT_EQ(pdf.pageCount(), 1);
     EXPECT_EQ(pdf.pageSizePoints(), QSizeF(684, 297));
     EXPECT_EQ(presenter->texts(),

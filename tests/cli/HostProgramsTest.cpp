@@ -1,7 +1,7 @@
 // The installed command line run as each host program of the family: the same
 // executable under the host's name prints that office's return address from its
 // settings file in the prefix's client tables folder.
-#include "support/PdfInspector.h"
+#include "support/PdfReport.h"
 #include "support/WinePrefixFixture.h"
 
 #include <QDir>
@@ -36,18 +36,6 @@ struct Printed {
     QStringList blockBox; // lines of words in the return-address block's box
 };
 
-QStringList linesInside(const std::vector<testsupport::PdfInspector::Word> &words, const QRectF &boxPoints)
-{
-    QMap<int, QStringList> byLine;
-    for (const auto &w : words)
-        if (boxPoints.adjusted(-0.5, -0.5, 0.5, 0.5).contains(w.box))
-            byLine[qRound(w.box.bottom())] << w.text;
-    QStringList lines;
-    for (const auto &l : std::as_const(byLine))
-        lines << l.join(QLatin1Char(' '));
-    return lines;
-}
-
 Printed runAs(const testsupport::WinePrefixFixture &prefix, const QString &hostName)
 {
     QTemporaryDir bin;
@@ -64,9 +52,9 @@ Printed runAs(const testsupport::WinePrefixFixture &prefix, const QString &hostN
     out.exitCode = p.exitCode();
     out.stdErr = QString::fromUtf8(p.readAllStandardError());
     if (out.exitCode == 0) {
-        const auto words = testsupport::PdfInspector(pdf).words();
-        out.nameBox = linesInside(words, QRectF(18, 18, 216, 18));
-        out.blockBox = linesInside(words, QRectF(18, 36, 175.5, 40.5));
+        const auto words = testsupport::PdfReport(pdf).words();
+        out.nameBox = testsupport::PdfReport::linesInside(words, QRectF(18, 18, 216, 18));
+        out.blockBox = testsupport::PdfReport::linesInside(words, QRectF(18, 36, 175.5, 40.5));
     }
     return out;
 }

@@ -2,7 +2,7 @@
 // its messages, and the envelope as it comes out of the PDF.
 #include "envelope_report/rptEnvelope.h"
 #include "reporting_engine/EngineError.h"
-#include "support/PdfInspector.h"
+#include "support/PdfReport.h"
 #include "support/RecordingMessagePresenter.h"
 #include "support/WinePrefixFixture.h"
 
@@ -173,7 +173,7 @@ TEST_F(EnvelopeFixture, PrintedEnvelopeHasItsLinesInsideTheAddresseeBox)
 {
     auto report = makeReport();
     report->PrintReport(false);
-    testsupport::PdfInspector pdf(pdfPath());
+    testsupport::PdfReport pdf(pdfPath());
     EXPECT_EQ(pdf.pageCount(), 1);
     EXPECT_EQ(pdf.pageSizePoints(), QSizeF(684, 297));
     EXPECT_TRUE(pdf.allFontsEmbedded());

@@ -1,7 +1,7 @@
 // The example host programs, built against an installed copy of the package in
 // a scratch prefix (BuildExamples.cmake does that first), run on a Wine prefix
 // holding the settings files of all four offices: each prints its own.
-#include "support/PdfInspector.h"
+#include "support/PdfReport.h"
 #include "support/WinePrefixFixture.h"
 
 #include <QDir>
@@ -32,18 +32,6 @@ struct Printed {
     QStringList topLeft;    // every line left of and above the addressee block
 };
 
-QStringList linesInside(const std::vector<testsupport::PdfInspector::Word> &words, const QRectF &boxPoints)
-{
-    QMap<int, QStringList> byLine;
-    for (const auto &w : words)
-        if (boxPoints.adjusted(-0.5, -0.5, 0.5, 0.5).contains(w.box))
-            byLine[qRound(w.box.bottom())] << w.text;
-    QStringList lines;
-    for (const auto &l : std::as_const(byLine))
-        lines << l.join(QLatin1Char(' '));
-    return lines;
-}
-
 // Every office's settings file in one prefix, so a host that read another's
 // would print the wrong lines rather than none.
 class InstalledExamples : public ::testing::Test {
@@ -69,10 +57,10 @@ protected:
         out.exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
         out.stdErr = QString::fromUtf8(p.readAllStandardError());
         if (out.exitCode == 0) {
-            const auto words = testsupport::PdfInspector(pdf).words();
-            out.nameBox = linesInside(words, QRectF(18, 18, 216, 18));
-            out.blockBox = linesInside(words, QRectF(18, 36, 175.5, 40.5));
-            out.topLeft = linesInside(words, QRectF(0, 0, 315, 148.5));
+            const auto words = testsupport::PdfReport(pdf).words();
+            out.nameBox = testsupport::PdfReport::linesInside(words, QRectF(18, 18, 216, 18));
+            out.blockBox = testsupport::PdfReport::linesInside(words, QRectF(18, 36, 175.5, 40.5));
+            out.topLeft = testsupport::PdfReport::linesInside(words, QRectF(0, 0, 315, 148.5));
         }
         return out;
     }

@@ -8,7 +8,7 @@
 #include "reporting_engine/PdfSyntax.h"
 #include "reporting_engine/Report.h"
 #include "reporting_engine/TrueTypeFont.h"
-#include "support/PdfInspector.h"
+#include "support/PdfReport.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -117,7 +117,7 @@ TEST_F(PdfDocumentWriterTest, PagesOfDifferentSizesPassQpdfCheckAndKeepTheirSize
 
     const ToolResult check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
     EXPECT_EQ(check.exitCode, 0) << check.output.toStdString();
-    EXPECT_EQ(testsupport::PdfInspector(pdf).pageCount(), int(sizes.size()));
+    EXPECT_EQ(testsupport::PdfReport(pdf).pageCount(), int(sizes.size()));
     const std::vector<QSizeF> got = pageSizes(pdf, int(sizes.size()));
     ASSERT_EQ(got.size(), sizes.size());
     for (size_t i = 0; i < sizes.size(); ++i) {
@@ -135,7 +135,7 @@ TEST_F(PdfDocumentWriterTest, ManyPagesMakeADocumentEveryToolReads)
     const QString pdf = write(QStringLiteral("many.pdf"), pages);
     const ToolResult check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
     EXPECT_EQ(check.exitCode, 0) << check.output.toStdString();
-    EXPECT_EQ(testsupport::PdfInspector(pdf).pageCount(), 4200);
+    EXPECT_EQ(testsupport::PdfReport(pdf).pageCount(), 4200);
     const ToolResult last = runTool(QStringLiteral("pdftotext"),
                                     {QStringLiteral("-f"), QStringLiteral("4200"), QStringLiteral("-l"), QStringLiteral("4200"), pdf,
                                      QStringLiteral("-")});
@@ -163,7 +163,7 @@ TEST_P(PdfWordPlacementTest, WordIsFoundWhereItWasDrawn)
     const QString pdf = write(QStringLiteral("word.pdf"),
                               {{kEnvelope, [&](PageCanvas &canvas) { canvas.drawText(c.baseline, word, face); }}});
 
-    const auto words = testsupport::PdfInspector(pdf).words();
+    const auto words = testsupport::PdfReport(pdf).words();
     ASSERT_EQ(words.size(), 1u);
     EXPECT_EQ(words[0].text, word);
     const QRectF box = words[0].box;
@@ -190,7 +190,7 @@ TEST_F(PdfDocumentWriterTest, TextBeyondAsciiExtractsAsItWasWritten)
                                                                c.drawText(QPointF(720, 2000), line, sansBold_);
                                                            }}});
     QStringList lines;
-    for (const QString &l : testsupport::PdfInspector(pdf).text().split(QLatin1Char('\n')))
+    for (const QString &l : testsupport::PdfReport(pdf).text().split(QLatin1Char('\n')))
         if (!l.trimmed().isEmpty()) // the page ends in a form feed
             lines << l.trimmed();
     EXPECT_EQ(lines, QStringList({line, line}));
@@ -207,7 +207,7 @@ TEST_F(PdfDocumentWriterTest, FontsAreEmbeddedAsSubsetsOnceForAllPages)
     pages.emplace_back(kEnvelope, [&](PageCanvas &c) { c.drawText(QPointF(720, 720), QStringLiteral("small"), smallSerif); });
     const QString pdf = write(QStringLiteral("fonts.pdf"), pages);
 
-    const testsupport::PdfInspector inspector(pdf);
+    const testsupport::PdfReport inspector(pdf);
     EXPECT_TRUE(inspector.allFontsEmbedded());
     const QStringList fonts = inspector.fonts();
     ASSERT_EQ(fonts.size(), 2) << fonts.join(QLatin1Char(' ')).toStdString();

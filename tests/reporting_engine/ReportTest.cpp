@@ -4,7 +4,7 @@
 #include "reporting_engine/PaperCatalog.h"
 #include "reporting_engine/PdfPageSink.h"
 #include "reporting_engine/Report.h"
-#include "support/PdfInspector.h"
+#include "support/PdfReport.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -103,7 +103,7 @@ TEST(ReportEvents, EveryFetchPrintsOnePageUntilEof)
         EXPECT_EQ(report.lastOutcome().pages, 3);
     }
     EXPECT_EQ(log.count(QStringLiteral("FetchData(False)")), 3);
-    testsupport::PdfInspector pdf(path);
+    testsupport::PdfReport pdf(path);
     EXPECT_EQ(pdf.pageCount(), 3);
     // The values written in the call that ends the data are printed.
     EXPECT_TRUE(pdf.text().contains(QStringLiteral("record 3")));
@@ -186,7 +186,7 @@ TEST(ReportPage, PdfPageHasTheReportsSizeAndEmbedsItsFonts)
     };
     report.setDestination(PrintDestination::pdfFile(path));
     report.PrintReport(false);
-    testsupport::PdfInspector pdf(path);
+    testsupport::PdfReport pdf(path);
     EXPECT_EQ(pdf.pageSizePoints(), QSizeF(684, 297));
     EXPECT_FALSE(pdf.fonts().isEmpty());
     EXPECT_TRUE(pdf.allFontsEmbedded());
@@ -243,7 +243,7 @@ TEST_F(NoPrinterHere, OutputFallsBackToNumberedPdfFilesNamedAfterTheTitle)
     EXPECT_TRUE(report.lastOutcome().fellBackToFile);
     report.PrintReport(false);
     EXPECT_EQ(files(), (QStringList{QStringLiteral("Recorder-2.pdf"), QStringLiteral("Recorder.pdf")}));
-    EXPECT_EQ(testsupport::PdfInspector(dir.filePath(QStringLiteral("Recorder.pdf"))).pageCount(), 1);
+    EXPECT_EQ(testsupport::PdfReport(dir.filePath(QStringLiteral("Recorder.pdf"))).pageCount(), 1);
 }
 
 TEST_F(NoPrinterHere, CancelledDialogPrintsNothingAfterTheRun)

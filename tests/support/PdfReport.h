@@ -11,7 +11,7 @@ namespace testsupport {
 
 // Reads a PDF the way a user's tools do (poppler's pdfinfo, pdffonts, pdftotext),
 // so tests check the file that was written, not our idea of it.
-class PdfInspector {
+class PdfReport {
 public:
     struct Word {
         QString text;
@@ -19,7 +19,7 @@ public:
         int page;   // from 1
     };
 
-    explicit PdfInspector(QString path);
+    explicit PdfReport(QString path);
 
     int pageCount() const;
     QSizeF pageSizePoints() const;
@@ -27,6 +27,9 @@ public:
     bool allFontsEmbedded() const;
     std::vector<Word> words() const;
     QString text() const;
+
+    // The words inside a box (points, half a point of slack), joined line by line, top to bottom.
+    static QStringList linesInside(const std::vector<Word> &words, const QRectF &boxPoints);
 
 private:
     QString run(const QString &program, const QStringList &args) const;

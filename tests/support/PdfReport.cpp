@@ -1,5 +1,6 @@
-#include "support/PdfInspector.h"
+#include "support/PdfReport.h"
 
+#include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QXmlStreamReader>
@@ -8,9 +9,9 @@
 
 namespace testsupport {
 
-PdfInspector::PdfInspector(QString path) : m_path(std::move(path)) {}
+PdfReport::PdfReport(QString path) : m_path(std::move(path)) {}
 
-QString PdfInspector::run(const QString &program, const QStringList &args) const
+QString PdfReport::run(const QString &program, const QStringList &args) const
 {
     QProcess p;
     p.start(program, args);
@@ -20,20 +21,20 @@ QString PdfInspector::run(const QString &program, const QStringList &args) const
     return QString::fromUtf8(p.readAllStandardOutput());
 }
 
-int PdfInspector::pageCount() const
+int PdfReport::pageCount() const
 {
     const auto m = QRegularExpression(QStringLiteral("Pages:\\s+(\\d+)")).match(run(QStringLiteral("pdfinfo"), {m_path}));
     return m.hasMatch() ? m.captured(1).toInt() : -1;
 }
 
-QSizeF PdfInspector::pageSizePoints() const
+QSizeF PdfReport::pageSizePoints() const
 {
     const auto m = QRegularExpression(QStringLiteral("Page size:\\s+([\\d.]+) x ([\\d.]+) pts"))
                        .match(run(QStringLiteral("pdfinfo"), {m_path}));
     return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
 }
 
-QStringList PdfInspector::fonts() const
+QStringList PdfReport::fonts() const
 {
     QStringList out;
     const QStringList lines = run(QStringLiteral("pdffonts"), {m_path}).split(QLatin1Char('\n'));
@@ -43,7 +44,7 @@ QStringList PdfInspector::fonts() const
     return out;
 }
 
-bool PdfInspector::allFontsEmbedded() const
+bool PdfReport::allFontsEmbedded() const
 {
     // Columns: name type encoding emb sub uni object ID; "emb" is the fourth from the right end.
     const QStringList lines = run(QStringLiteral("pdffonts"), {m_path}).split(QLatin1Char('\n'));
@@ -55,7 +56,7 @@ bool PdfInspector::allFontsEmbedded() const
     return true;
 }
 
-std::vector<PdfInspector::Word> PdfInspector::words() const
+std::vector<PdfReport::Word> PdfReport::words() const
 {
     std::vector<Word> out;
     QXmlStreamReader xml(run(QStringLiteral("pdftotext"), {QStringLiteral("-bbox"), m_path, QStringLiteral("-")}));
@@ -78,9 +79,21 @@ std::vector<PdfInspector::Word> PdfInspector::words() const
     return out;
 }
 
-QString PdfInspector::text() const
+QString PdfReport::text() const
 {
     return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), m_path, QStringLiteral("-")});
+}
+
+QStringList PdfReport::linesInside(const std::vector<Word> &words, const QRectF &boxPoints)
+{
+    QMap<int, QStringList> byLine;
+    for (const auto &w : words)
+        if (boxPoints.adjusted(-0.5, -0.5, 0.5, 0.5).contains(w.box))
+            byLine[qRound(w.box.bottom())] << w.text;
+    QStringList lines;
+    for (const auto &l : std::as_const(byLine))
+        lines << l.join(QLatin1Char(' '));
+    return lines;
 }
 
 } // namespace testsupport
