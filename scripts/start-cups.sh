@@ -43,8 +43,10 @@ OUT_DIR=/var/spool/envelope-test
 
 [ -r "$PPD" ] || { echo "start-cups.sh: $PPD not found" >&2; exit 1; }
 
+# lpstat -r exits 0 either way; only its words tell. A socket left behind by
+# a scheduler that is gone must not pass for a running one.
 scheduler_up() {
-    lpstat -h "$SOCKET" -r >/dev/null 2>&1
+    [ -S "$SOCKET" ] && lpstat -h "$SOCKET" -r 2>/dev/null | grep -qx 'scheduler is running'
 }
 
 systemd_runs_cups() {

@@ -45,8 +45,25 @@ as_postgres() {
     runuser -u postgres -- "$@"
 }
 
+# pg_ctl trusts the pid file, and a machine restored from a snapshot may hold
+# one whose number now belongs to another process: ask the server itself too.
 running() {
-    as_postgres "$BIN/pg_ctl" -D "$DATA" status >/dev/null 2>&1
+    as_postgres "$BIN/pg_ctl" -D "$DATA" status >/dev/null 2>&1 \
+        && "$BIN/pg_isready" -q -h "$SOCKET_DIR" -p "$PORT" -t 5
+}
+
+# Lock files of a server that is gone, left by a machine that stopped without
+# shutting it down. Kept while their process is a live postgres.
+remove_stale_locks() {
+    for lock in "$DATA/postmaster.pid" "$SOCKET_DIR/.s.PGSQL.$PORT.lock"; do
+        [ -f "$lock" ] || continue
+        pid=$(head -n 1 "$lock")
+        if [ -n "$pid" ] && [ "$(cat "/proc/$pid/comm" 2>/dev/null)" = postgres ]; then
+            continue
+        fi
+        echo "start-postgres.sh: removing the stale $lock" >&2
+        rm -f "$lock"
+    done
 }
 
 if [ $STOP -eq 1 ]; then
@@ -88,6 +105,7 @@ chown postgres:postgres "$DATA/envelope-test.conf" "$DATA/pg_hba.conf"
 if running; then
     as_postgres "$BIN/pg_ctl" -D "$DATA" reload >/dev/null
 else
+    remove_stale_locks
     as_postgres "$BIN/pg_ctl" -D "$DATA" -l "$LOG" -w -t 60 start >&2 || {
         echo "start-postgres.sh: the server did not start; its log:" >&2
         tail -n 20 "$LOG" >&2 || true
