@@ -168,6 +168,24 @@ struct BatchCommand::Private {
         return inv;
     }
 
+    // exitOk with the invocation, or with none after showing the help;
+    // exitUsage after the message and the usage line.
+    int parseOrReport(const QStringList &arguments, std::optional<Invocation> &inv) const
+    {
+        try {
+            inv = parse(arguments);
+            if (!inv) {
+                std::fputs(usageLine, io.out);
+                std::fputs(helpText, io.out);
+            }
+            return EnvelopeCommand::exitOk;
+        } catch (const UsageError &e) {
+            print(io.err, QStringLiteral("envelope batch: %1\n").arg(e.message));
+            std::fputs(usageLine, io.err);
+            return EnvelopeCommand::exitUsage;
+        }
+    }
+
     int execute(const Invocation &inv) const
     {
         const InterruptGuard interrupts;
@@ -250,19 +268,15 @@ BatchCommand::~BatchCommand() = default;
 int BatchCommand::run(const QStringList &arguments)
 {
     std::optional<Invocation> inv;
-    try {
-        inv = d->parse(arguments);
-        if (!inv) {
-            std::fputs(usageLine, d->io.out);
-            std::fputs(helpText, d->io.out);
-            return EnvelopeCommand::exitOk;
-        }
-    } catch (const UsageError &e) {
-        d->print(d->io.err, QStringLiteral("envelope batch: %1\n").arg(e.message));
-        std::fputs(usageLine, d->io.err);
-        return EnvelopeCommand::exitUsage;
-    }
+    if (const int status = d->parseOrReport(arguments, inv); status != EnvelopeCommand::exitOk || !inv)
+        return status;
     return d->execute(*inv);
+}
+
+int BatchCommand::checkArguments(const QStringList &arguments) const
+{
+    std::optional<Invocation> inv;
+    return d->parseOrReport(arguments, inv);
 }
 
 } // namespace cli

@@ -30,6 +30,10 @@ public:
     // arguments[0] is the program name and arguments[1] "batch", as in argv.
     int run(const QStringList &arguments);
 
+    // Checks the arguments as run() does and stops there: exitOk, or exitUsage
+    // after the same message and usage line. Opens, makes and prints nothing.
+    int checkArguments(const QStringList &arguments) const;
+
 private:
     struct Private;
     std::unique_ptr<Private> d;

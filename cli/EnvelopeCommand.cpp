@@ -214,6 +214,8 @@ int EnvelopeCommand::run(const QStringList &arguments)
 
 int EnvelopeCommand::checkArguments(const QStringList &arguments) const
 {
+    if (arguments.size() > 1 && arguments.at(1) == QLatin1String("batch"))
+        return BatchCommand(d->api, d->io).checkArguments(arguments);
     try {
         bool helpShown = false;
         (void)d->parse(arguments, helpShown);

@@ -1,0 +1,38 @@
+// The `envelope batch` command line, one argument per line of the input after
+// "envelope batch", checked the way the command checks it and no further:
+// nothing is read, opened or printed.
+#include "cli/BatchCommand.h"
+#include "cli/EnvelopeCommand.h"
+#include "fuzz/FuzzSupport.h"
+
+#include <QString>
+#include <QStringList>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+
+namespace {
+std::FILE *devNull = nullptr;
+}
+
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
+{
+    fuzzsupport::quietQt();
+    devNull = std::fopen("/dev/null", "w");
+    fuzzsupport::check(devNull != nullptr);
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
+{
+    const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
+    QStringList arguments{QStringLiteral("envelope"), QStringLiteral("batch")};
+    if (!text.isEmpty())
+        arguments += text.split(QLatin1Char('\n'));
+
+    const cli::BatchCommand command(nullptr, cli::EnvelopeCommand::Io{devNull, devNull});
+    const int status = command.checkArguments(arguments);
+    fuzzsupport::check(status == cli::EnvelopeCommand::exitOk || status == cli::EnvelopeCommand::exitUsage);
+    return 0;
+}
