@@ -1,6 +1,7 @@
 #include "reporting_engine/OutputFile.h"
 
 #include "reporting_engine/EngineError.h"
+#include "reporting_engine/WriteFailure.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -51,7 +52,7 @@ QString OutputFile::commit()
         return d->finalPath;
     const QString shown = QDir::toNativeSeparators(d->finalPath);
     if (!d->temp.flush() || d->temp.error() != QFileDevice::NoError)
-        throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(shown, d->temp.errorString()));
+        throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(shown, WriteFailure::reason(d->temp)));
     if (::fsync(d->temp.handle()) != 0)
         throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(shown, systemError(errno)));
     const QByteArray tempName = QFile::encodeName(d->temp.fileName());

@@ -5,6 +5,7 @@
 #include "reporting_engine/PdfFontSet.h"
 #include "reporting_engine/PdfSyntax.h"
 #include "reporting_engine/Twips.h"
+#include "reporting_engine/WriteFailure.h"
 #include "reporting_engine/ZlibDeflater.h"
 
 #include <QCryptographicHash>
@@ -48,7 +49,10 @@ struct PageJob {
 // Bytes on their way to the device, counted so objects know their offsets.
 class Output {
 public:
-    Output(QIODevice &device, const QString &title) : m_device(device), m_title(title) { m_buffer.reserve(writeChunk * 2); }
+    Output(QIODevice &device, const QString &outputName) : m_device(device), m_outputName(outputName)
+    {
+        m_buffer.reserve(writeChunk * 2);
+    }
 
     std::uint64_t offset() const { return m_written + m_buffer.size(); }
     std::string &buffer() { return m_buffer; }
@@ -63,14 +67,14 @@ public:
             return;
         const qint64 n = m_device.write(m_buffer.data(), qint64(m_buffer.size()));
         if (n != qint64(m_buffer.size()))
-            throw EngineError(QStringLiteral("Cannot write the PDF document \"%1\": %2.").arg(m_title, m_device.errorString()));
+            throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(m_outputName, WriteFailure::reason(m_device)));
         m_written += m_buffer.size();
         m_buffer.clear();
     }
 
 private:
     QIODevice &m_device;
-    const QString &m_title;
+    const QString &m_outputName;
     std::string m_buffer;
     std::uint64_t m_written = 0;
 };
@@ -78,10 +82,16 @@ private:
 } // namespace
 
 struct PdfDocumentWriter::Private {
-    Private(QIODevice &dev, QString t) : device(dev), title(std::move(t)), output(device, title), canvas(fonts) {}
+    Private(QIODevice &dev, QString t, QString name)
+        : device(dev), title(std::move(t)),
+          outputName(name.isEmpty() ? QStringLiteral("the PDF document \"%1\"").arg(title) : std::move(name)),
+          output(device, outputName), canvas(fonts)
+    {
+    }
 
     QIODevice &device;
     QString title;
+    QString outputName;
     Output output;
     PdfFontSet fonts;
     PdfCanvas canvas;
@@ -205,8 +215,8 @@ struct PdfDocumentWriter::Private {
     void writeEnd();
 };
 
-PdfDocumentWriter::PdfDocumentWriter(QIODevice &device, QString title)
-    : d(std::make_unique<Private>(device, std::move(title)))
+PdfDocumentWriter::PdfDocumentWriter(QIODevice &device, QString title, QString outputName)
+    : d(std::make_unique<Private>(device, std::move(title), std::move(outputName)))
 {
     // The binary comment tells transfer programs the file is not text.
     d->output.buffer() += "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
@@ -374,7 +384,7 @@ void PdfDocumentWriter::Private::writeEnd()
     output.flush();
     // A file buffers what it was given: write errors show only when it flushes.
     if (auto *file = qobject_cast<QFileDevice *>(&device); file && !file->flush())
-        throw EngineError(QStringLiteral("Cannot write the PDF document \"%1\": %2.").arg(title, file->errorString()));
+        throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(outputName, WriteFailure::reason(*file)));
 }
 
 int PdfDocumentWriter::pageCount() const { return d->pages; }

@@ -18,7 +18,9 @@ class PageCanvas;
 // disk) throw EngineError from the next call, never a silently short file.
 class PdfDocumentWriter {
 public:
-    PdfDocumentWriter(QIODevice &device, QString title);
+    // outputName says in errors what is being written ("/home/clerk/out.pdf");
+    // by default, the PDF document and its title.
+    PdfDocumentWriter(QIODevice &device, QString title, QString outputName = QString());
     // Without finish() the document is left incomplete; pending pages are dropped.
     ~PdfDocumentWriter();
     PdfDocumentWriter(const PdfDocumentWriter &) = delete;

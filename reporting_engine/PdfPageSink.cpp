@@ -7,13 +7,13 @@
 namespace engine {
 
 struct PdfPageSink::Private {
-    Private(QIODevice &device, QString title) : writer(device, std::move(title)) {}
+    Private(QIODevice &device, QString title, QString outputName) : writer(device, std::move(title), std::move(outputName)) {}
     PdfDocumentWriter writer;
     PageRenderer renderer;
 };
 
-PdfPageSink::PdfPageSink(QIODevice &device, QString documentTitle)
-    : d(std::make_unique<Private>(device, std::move(documentTitle)))
+PdfPageSink::PdfPageSink(QIODevice &device, QString documentTitle, QString outputName)
+    : d(std::make_unique<Private>(device, std::move(documentTitle), std::move(outputName)))
 {
 }
 

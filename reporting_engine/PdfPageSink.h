@@ -14,7 +14,8 @@ namespace engine {
 // the report had when that page was made.
 class PdfPageSink final : public PageSink {
 public:
-    PdfPageSink(QIODevice &device, QString documentTitle);
+    // outputName says in errors what is being written; see PdfDocumentWriter.
+    PdfPageSink(QIODevice &device, QString documentTitle, QString outputName = QString());
     ~PdfPageSink() override;
 
     void addPage(const Report &report) override;

@@ -5,6 +5,7 @@
 #include "reporting_engine/PageRenderer.h"
 #include "reporting_engine/Report.h"
 #include "reporting_engine/Twips.h"
+#include "reporting_engine/WriteFailure.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -55,7 +56,7 @@ void PngPageSink::addPage(const Report &report)
     }
     OutputFile out(target, OutputFile::Policy::Replace);
     if (!image.save(&out.device(), "PNG"))
-        throw EngineError(QStringLiteral("Cannot write the picture %1.").arg(target));
+        throw EngineError(QStringLiteral("Cannot write the picture %1: %2.").arg(target, WriteFailure::reason(out.device())));
     d->files << out.commit();
 }
 

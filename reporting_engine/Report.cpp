@@ -8,6 +8,7 @@
 #include "reporting_engine/PaperCatalog.h"
 #include "reporting_engine/PdfPageSink.h"
 #include "reporting_engine/PngPageSink.h"
+#include "reporting_engine/WriteFailure.h"
 
 #include <QDir>
 #include <QTemporaryFile>
@@ -149,7 +150,7 @@ void Report::PrintReport(bool showPrintDialog)
     switch (destination.kind) {
     case PrintDestination::Kind::PdfFile: {
         OutputFile out(destination.target, OutputFile::Policy::Replace);
-        PdfPageSink sink(out.device(), d->title);
+        PdfPageSink sink(out.device(), d->title, QDir::toNativeSeparators(destination.target));
         outcome.pages = run(sink);
         outcome.kind = PrintOutcome::Kind::SavedPdf;
         outcome.files << out.commit();
@@ -165,12 +166,13 @@ void Report::PrintReport(bool showPrintDialog)
     case PrintDestination::Kind::Printer: {
         // The whole job is made before anything reaches CUPS, so a failing run submits nothing.
         QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("envelope-spool-XXXXXX.pdf")));
+        const QString spoolName = QStringLiteral("the print job \"%1\" (spooled in %2)").arg(d->title, QDir::toNativeSeparators(QDir::tempPath()));
         if (!spool.open())
-            throw EngineError(QStringLiteral("Cannot make the print file for \"%1\": %2.").arg(d->title, spool.errorString()));
-        PdfPageSink sink(spool, d->title);
+            throw EngineError(QStringLiteral("Cannot make %1: %2.").arg(spoolName, spool.errorString()));
+        PdfPageSink sink(spool, d->title, spoolName);
         outcome.pages = run(sink);
         if (!spool.flush())
-            throw EngineError(QStringLiteral("Cannot write the print file for \"%1\": %2.").arg(d->title, spool.errorString()));
+            throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(spoolName, WriteFailure::reason(spool)));
 
         QString queue = destination.target;
         if (showPrintDialog && d->dialog) {
@@ -192,7 +194,7 @@ void Report::PrintReport(bool showPrintDialog)
             while (!spool.atEnd()) {
                 const QByteArray chunk = spool.read(1 << 16);
                 if (chunk.isEmpty() || out.device().write(chunk) != chunk.size())
-                    throw EngineError(QStringLiteral("Cannot write the PDF for \"%1\": %2.").arg(d->title, out.device().errorString()));
+                    throw EngineError(QStringLiteral("Cannot write the PDF for \"%1\": %2.").arg(d->title, WriteFailure::reason(out.device())));
             }
             const QString saved = out.commit();
             std::fprintf(stderr, "No printer is available: \"%s\" was saved as %s\n", qUtf8Printable(d->title),

@@ -5,6 +5,7 @@
 #include "envelope_report/rptEnvelope.h"
 #include "reporting_engine/EngineError.h"
 #include "support/CupsTestQueue.h"
+#include "support/QtPrinting.h"
 #include "support/RecordingMessagePresenter.h"
 #include "support/WinePrefixFixture.h"
 
@@ -19,8 +20,6 @@
 #include <memory>
 #include <optional>
 #include <ostream>
-
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "reporting_engine/CupsPrinter.h"
 #include "reporting_engine/EngineError.h"
 #include "support/CupsTestQueue.h"
+#include "support/QtPrinting.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -23,8 +24,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 

@@ -1,5 +1,6 @@
 #include "reporting_engine/EngineError.h"
 #include "reporting_engine/PostnetEncoder.h"
+#include "support/QtPrinting.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +9,6 @@
 #include <cmath>
 #include <limits>
 #include <ostream>
-
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 

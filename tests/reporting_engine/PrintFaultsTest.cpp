@@ -17,6 +17,7 @@
 #include <cups/cups.h>
 
 #include <algorithm>
+#include <ostream>
 #include <vector>
 
 namespace {
@@ -80,6 +81,8 @@ struct RefusalRow {
     bool needsQueues;
     const char *message; // after "envelope: error: "; "WORK" as in arguments
 };
+
+void PrintTo(const RefusalRow &row, std::ostream *os) { *os << row.name; }
 
 class RefusedOutput : public PrintFaults, public ::testing::WithParamInterface<RefusalRow> {};
 
@@ -213,23 +216,40 @@ protected:
     bool mounted = false;
 };
 
-TEST_F(FullDisk, PdfFileIsRefusedAndNothingIsLeft)
+struct FullDiskRow {
+    const char *name;
+    std::vector<const char *> arguments; // "FULL" stands for the full folder
+    bool spoolOnFullDisk;
+    const char *message; // after "envelope: error: "; "FULL" as above
+};
+
+void PrintTo(const FullDiskRow &row, std::ostream *os) { *os << row.name; }
+
+class FullDiskOutput : public FullDisk, public ::testing::WithParamInterface<FullDiskRow> {};
+
+TEST_P(FullDiskOutput, SaysTheDiskIsFullAndLeavesNothing)
 {
-    const QString named = full + QStringLiteral("/out.pdf");
-    const EnvelopeRun run = envelope().run({QStringLiteral("--pdf"), named});
+    const FullDiskRow &row = GetParam();
+    QStringList arguments;
+    for (const char *a : row.arguments)
+        arguments << QString::fromUtf8(a).replace(QStringLiteral("FULL"), full);
+    const EnvelopeRun run = (row.spoolOnFullDisk ? envelope({QStringLiteral("TMPDIR=") + full}) : envelope()).run(arguments);
 
-    // The cause is Qt's: a write cut short by a full disk sets no error of its own.
-    expectFailure(run, QStringLiteral("Cannot write the PDF document \"Envelope\": "));
-    EXPECT_THAT(entriesOf(full), IsEmpty());
-}
-
-TEST_F(FullDisk, FullSpoolFolderStopsThePrintJobBeforeCups)
-{
-    const EnvelopeRun run = envelope({QStringLiteral("TMPDIR=") + full}).run({QStringLiteral("--printer"), QStringLiteral("envelope-test")});
-
-    expectFailure(run, QStringLiteral("Cannot write the PDF document \"Envelope\": "));
+    expectFailure(run, QString::fromUtf8(row.message).replace(QStringLiteral("FULL"), full));
     EXPECT_THAT(entriesOf(full), IsEmpty());
     EXPECT_EQ(entriesOf(path("work")), QStringList{QStringLiteral("full")});
+    EXPECT_THAT(entriesOf(path("spool")), IsEmpty());
 }
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, FullDiskOutput,
+    ::testing::Values(
+        FullDiskRow{"Pdf", {"--pdf", "FULL/out.pdf"}, false,
+                    "Cannot write FULL/out.pdf: No space left on device (FULL is full)."},
+        FullDiskRow{"Png", {"--png", "FULL/out.png"}, false,
+                    "Cannot write the picture FULL/out.png: No space left on device (FULL is full)."},
+        FullDiskRow{"PrintJobSpool", {"--printer", "envelope-test"}, true,
+                    "Cannot write the print job \"Envelope\" (spooled in FULL): No space left on device (FULL is full)."}),
+    [](const auto &row) { return std::string(row.param.name); });
 
 } // namespace

@@ -4,6 +4,7 @@
 // PostgreSQL cases skip, unless ENVELOPE_REQUIRE_POSTGRES=1 (CI).
 #include "reporting_engine/EngineError.h"
 #include "reporting_engine/RecordSource.h"
+#include "support/QtPrinting.h"
 #include "support/TestDatabase.h"
 
 #include <gmock/gmock.h>
@@ -26,8 +27,6 @@
 #include <ostream>
 #include <string>
 #include <vector>
-
-void PrintTo(const QString &s, std::ostream *os) { *os << '"' << s.toStdString() << '"'; }
 
 namespace {
 
