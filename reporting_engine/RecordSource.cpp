@@ -50,10 +50,11 @@ QString describeDatabase(const QSqlDatabase &db)
 // a second statement).
 QString databaseMessage(const QSqlError &error)
 {
-    const QString own = error.databaseText().trimmed();
+    // One line: PostgreSQL ends its text with a newline and Qt adds the error code after it.
+    const QString own = error.databaseText().simplified();
     if (!own.isEmpty() && own != QLatin1String("not an error"))
         return own;
-    const QString driver = error.driverText().trimmed();
+    const QString driver = error.driverText().simplified();
     return driver.isEmpty() ? QStringLiteral("unknown error") : driver;
 }
 
