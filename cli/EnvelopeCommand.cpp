@@ -4,7 +4,7 @@
 #include "envelope_report/rptEnvelope.h"
 #include "platform/TerminalMessagePresenter.h"
 #include "platform/WindowsApi.h"
-#include "reporting_engine/RecordSource.h"
+#include "reporting_engine/DatabaseConnection.h"
 
 #include <QCommandLineParser>
 #include <QDir>

@@ -113,8 +113,8 @@ install(TARGETS korva_platform korva_reporting_engine korva_envelope_report
   LIBRARY DESTINATION ${ENVELOPE_INSTALL_LIBDIR} COMPONENT libs NAMELINK_COMPONENT dev)
 
 # Only what a host program needs: create the report, set its members, choose a
-# destination, print, and catch EngineError (RecordSource.h for the read-only
-# database connection its SQL runs on).
+# destination, print, and catch EngineError (DatabaseConnection.h for the
+# read-only database connection its SQL runs on).
 install(FILES
     envelope_report/rptEnvelope.h
     ${KORVA_EXPORT_DIR}/envelope_report/EnvelopeExport.h
@@ -122,6 +122,7 @@ install(FILES
 install(FILES
     reporting_engine/Barcode.h
     reporting_engine/Control.h
+    reporting_engine/DatabaseConnection.h
     reporting_engine/EngineError.h
     reporting_engine/Fields.h
     reporting_engine/PageSettings.h

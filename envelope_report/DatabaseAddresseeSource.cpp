@@ -1,5 +1,6 @@
 #include "envelope_report/DatabaseAddresseeSource.h"
 
+#include "reporting_engine/DatabaseConnection.h"
 #include "reporting_engine/RecordSource.h"
 
 #include <QMetaType>

@@ -1,31 +1,19 @@
 #include "reporting_engine/RecordSource.h"
 
+#include "reporting_engine/DatabaseConnection.h"
 #include "reporting_engine/EngineError.h"
 
-#include <QFileInfo>
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QSqlRecord>
-#include <QUrl>
-#include <QUrlQuery>
-
-#include <functional>
 
 #include <optional>
 #include <utility>
 
 namespace engine {
 namespace {
-
-// A server that does not accept the connection by then is treated as down.
-constexpr int kConnectTimeoutSeconds = 10;
-
-QString connectionKey(const QString &connectionName)
-{
-    return connectionName.isEmpty() ? QString::fromLatin1(QSqlDatabase::defaultConnection) : connectionName;
-}
 
 QString describeConnection(const QString &connectionName)
 {
@@ -43,19 +31,6 @@ QString describeDatabase(const QSqlDatabase &db)
     if (db.driver() && db.driver()->dbmsType() == QSqlDriver::SQLite)
         return QStringLiteral("SQLite database \"%1\"").arg(db.databaseName());
     return QStringLiteral("%1 database \"%2\"").arg(db.driverName(), db.databaseName());
-}
-
-// The database's own words first; Qt's driver text when the database said
-// nothing, or only SQLite's "not an error" for a fault Qt found itself (such as
-// a second statement).
-QString databaseMessage(const QSqlError &error)
-{
-    // One line: PostgreSQL ends its text with a newline and Qt adds the error code after it.
-    const QString own = error.databaseText().simplified();
-    if (!own.isEmpty() && own != QLatin1String("not an error"))
-        return own;
-    const QString driver = error.driverText().simplified();
-    return driver.isEmpty() ? QStringLiteral("unknown error") : driver;
 }
 
 bool isPostgres(const QSqlDatabase &db)
@@ -156,53 +131,6 @@ bool holdsSeveralStatements(const QString &sql)
     return false;
 }
 
-QString urlForMessages(const QString &url)
-{
-    const QUrl parsed(url);
-    if (parsed.isValid() && !parsed.password().isEmpty())
-        return parsed.toDisplayString(QUrl::RemovePassword);
-    return url;
-}
-
-[[noreturn]] void badUrl(const QString &url, const QString &why)
-{
-    throw EngineError(QStringLiteral("\"%1\" is not a database URL (%2): use sqlite:PATH or "
-                                     "postgresql://user@host:port/database")
-                          .arg(urlForMessages(url), why));
-}
-
-// Opens the registered connection or unregisters it again, so a failed open
-// leaves no half-made connection behind.
-void openOrForget(const QString &key, const QString &url, const std::function<void(QSqlDatabase &)> &afterOpen)
-{
-    std::optional<QString> failure;
-    {
-        QSqlDatabase db = QSqlDatabase::database(key, false);
-        if (!db.open()) {
-            failure = databaseMessage(db.lastError());
-        } else {
-            try {
-                afterOpen(db);
-            } catch (const EngineError &e) {
-                failure = e.message();
-            }
-        }
-        if (failure)
-            db.close();
-    }
-    if (failure) {
-        QSqlDatabase::removeDatabase(key);
-        throw EngineError(QStringLiteral("cannot open the database \"%1\": %2").arg(urlForMessages(url), *failure));
-    }
-}
-
-void execOrThrow(QSqlDatabase &db, const QString &statement)
-{
-    QSqlQuery query(db);
-    if (!query.exec(statement))
-        throw EngineError(databaseMessage(query.lastError()));
-}
-
 } // namespace
 
 struct RecordSource::Private {
@@ -230,7 +158,7 @@ struct RecordSource::Private {
         QSqlQuery check(db);
         check.setForwardOnly(true);
         if (!check.exec(QStringLiteral("SHOW transaction_read_only")) || !check.next())
-            fail(QStringLiteral("could not run"), db, databaseMessage(check.lastError()));
+            fail(QStringLiteral("could not run"), db, DatabaseConnection::errorText(check.lastError()));
         if (check.value(0).toString() != QLatin1String("on"))
             fail(QStringLiteral("was refused"), db,
                  QStringLiteral("the connection is not read-only, and the record source only reads "
@@ -242,7 +170,7 @@ struct RecordSource::Private {
     {
         QSqlQuery pragma(db);
         if (!pragma.exec(QStringLiteral("PRAGMA query_only")) || !pragma.next())
-            fail(QStringLiteral("could not run"), db, databaseMessage(pragma.lastError()));
+            fail(QStringLiteral("could not run"), db, DatabaseConnection::errorText(pragma.lastError()));
         return pragma.value(0).toInt() != 0;
     }
 
@@ -250,7 +178,7 @@ struct RecordSource::Private {
     {
         QSqlQuery pragma(db);
         if (!pragma.exec(on ? QStringLiteral("PRAGMA query_only = ON") : QStringLiteral("PRAGMA query_only = OFF")))
-            fail(QStringLiteral("could not run"), db, databaseMessage(pragma.lastError()));
+            fail(QStringLiteral("could not run"), db, DatabaseConnection::errorText(pragma.lastError()));
     }
 
     void run(QSqlDatabase &db)
@@ -258,14 +186,14 @@ struct RecordSource::Private {
         QSqlQuery q(db);
         q.setForwardOnly(true);
         if (!q.exec(sql))
-            fail(QStringLiteral("failed"), db, databaseMessage(q.lastError()));
+            fail(QStringLiteral("failed"), db, DatabaseConnection::errorText(q.lastError()));
         if (!q.isSelect())
             fail(QStringLiteral("was refused"), db, QStringLiteral("it is not a query and returns no records"));
         // The first record is fetched now so end of data is known also where the
         // driver cannot count the records (SQLite); next() hands it out later.
         found = q.next();
         if (!found && q.lastError().isValid())
-            fail(QStringLiteral("failed"), db, databaseMessage(q.lastError()));
+            fail(QStringLiteral("failed"), db, DatabaseConnection::errorText(q.lastError()));
         position = Position::BeforeFirst;
         query.emplace(std::move(q));
     }
@@ -282,7 +210,7 @@ void RecordSource::open(const QString &sql, const QString &connectionName)
 {
     close();
     d->sql = sql;
-    const QString key = connectionKey(connectionName);
+    const QString key = DatabaseConnection::connectionKey(connectionName);
     QSqlDatabase db = QSqlDatabase::contains(key) ? QSqlDatabase::database(key, false) : QSqlDatabase();
     if (!db.isValid() || !db.isOpen())
         throw EngineError(QStringLiteral("no database connection is open (%1) for the query \"%2\"")
@@ -348,7 +276,7 @@ bool RecordSource::next()
             d->position = Private::Position::AfterLast;
             if (d->query->lastError().isValid())
                 throw EngineError(QStringLiteral("reading the records of the query \"%1\" failed: %2")
-                                      .arg(d->sql, databaseMessage(d->query->lastError())));
+                                      .arg(d->sql, DatabaseConnection::errorText(d->query->lastError())));
         }
         break;
     case Private::Position::AfterLast:
@@ -377,86 +305,6 @@ QStringList RecordSource::columns() const
     for (int i = 0; i < record.count(); ++i)
         names << record.fieldName(i);
     return names;
-}
-
-void DatabaseConnection::openDefault(const QString &url, const QString &connectionName)
-{
-    const QString key = connectionKey(connectionName);
-    closeDefault(connectionName);
-
-    if (url.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
-        const QString path = url.mid(7);
-        if (path.isEmpty())
-            badUrl(url, QStringLiteral("no file named"));
-        const QFileInfo file(path);
-        if (!file.exists())
-            throw EngineError(QStringLiteral("cannot open the database \"%1\": the file \"%2\" does not exist").arg(url, path));
-        if (!file.isFile())
-            throw EngineError(QStringLiteral("cannot open the database \"%1\": \"%2\" is not a file").arg(url, path));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), key);
-            db.setDatabaseName(path);
-            // Read-only also keeps SQLite from creating a file that went missing meanwhile.
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        }
-        // SQLite opens lazily: reading the schema shows a file that is no database now.
-        openOrForget(key, url, [](QSqlDatabase &db) { execOrThrow(db, QStringLiteral("SELECT count(*) FROM sqlite_master")); });
-        return;
-    }
-
-    const QUrl parsed(url, QUrl::StrictMode);
-    const QString scheme = parsed.scheme().toLower();
-    if (!parsed.isValid() || (scheme != QLatin1String("postgresql") && scheme != QLatin1String("postgres")))
-        badUrl(url, QStringLiteral("unknown form"));
-    const QString database = parsed.path().mid(1);
-    if (!parsed.path().startsWith(u'/') || database.isEmpty() || database.contains(u'/'))
-        badUrl(url, QStringLiteral("no database named"));
-    if (parsed.port() == 0 || (!parsed.authority().isEmpty() && parsed.authority().endsWith(u':')))
-        badUrl(url, QStringLiteral("bad port"));
-
-    // Extra libpq settings may come as ?key=value; ours come last and win.
-    QStringList options;
-    for (const auto &[name, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded))
-        options << QStringLiteral("%1='%2'").arg(name, QString(value).replace(u'\\', QLatin1String("\\\\")).replace(u'\'', QLatin1String("\\'")));
-    options << QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds)
-            << QStringLiteral("application_name=envelope")
-            // Read-only from the session's first transaction on.
-            << QStringLiteral("options='-c default_transaction_read_only=on'");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), key);
-        if (!db.isValid()) {
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(key);
-            throw EngineError(QStringLiteral("cannot open the database \"%1\": Qt's PostgreSQL driver is missing (libqt6sql6-psql)")
-                                  .arg(urlForMessages(url)));
-        }
-        db.setDatabaseName(database);
-        if (!parsed.host().isEmpty())
-            db.setHostName(parsed.host());
-        if (parsed.port() > 0)
-            db.setPort(parsed.port());
-        if (!parsed.userName().isEmpty())
-            db.setUserName(parsed.userName());
-        if (!parsed.password().isEmpty())
-            db.setPassword(parsed.password());
-        db.setConnectOptions(options.join(u';'));
-    }
-    // Again as a statement: a pooler may drop startup options.
-    openOrForget(key, url, [](QSqlDatabase &db) {
-        execOrThrow(db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
-    });
-}
-
-void DatabaseConnection::closeDefault(const QString &connectionName)
-{
-    const QString key = connectionKey(connectionName);
-    if (!QSqlDatabase::contains(key))
-        return;
-    {
-        QSqlDatabase db = QSqlDatabase::database(key, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(key);
 }
 
 } // namespace engine

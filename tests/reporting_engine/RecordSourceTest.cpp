@@ -3,6 +3,7 @@
 // ENVELOPE_TEST_PG_URL (scripts/start-postgres.sh). Without that URL the
 // PostgreSQL cases skip, unless ENVELOPE_REQUIRE_POSTGRES=1 (CI).
 #include "reporting_engine/EngineError.h"
+#include "reporting_engine/DatabaseConnection.h"
 #include "reporting_engine/RecordSource.h"
 #include "support/QtPrinting.h"
 #include "support/TestDatabase.h"
