@@ -142,8 +142,9 @@ TEST_P(SqliteFaults, FailClearlyAndChangeNothing)
         makeAddresseeFile(db);
         ASSERT_TRUE(QFile::setPermissions(db, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
         program.setUnprivileged(true);
-        if (::geteuid() == 0)
+        if (::geteuid() == 0) {
             ASSERT_EQ(::chown(QFile::encodeName(path("runtime")).constData(), testsupport::kNobody, testsupport::kNobody), 0);
+        }
         break;
     case SqliteFault::LockedByAWriter:
         makeAddresseeFile(db);
