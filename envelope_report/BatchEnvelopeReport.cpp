@@ -76,6 +76,8 @@ BatchEnvelopeReport::BatchEnvelopeReport(std::shared_ptr<platform::WindowsApi> a
                                          Listener listener)
     : rptEnvelope(std::move(api)), d(std::make_unique<Private>(source, policy, std::move(listener)))
 {
+    // Also after the last record: an interrupt while the output is finished still keeps it from appearing.
+    setCancelCheck(d->listener.interrupted);
 }
 
 BatchEnvelopeReport::~BatchEnvelopeReport() = default;

@@ -29,7 +29,14 @@ struct Report::Private {
     Fields fields;
     PrintDestination destination;
     std::shared_ptr<platform::PrinterDialog> dialog;
+    std::function<bool()> cancelled;
     PrintOutcome outcome;
+
+    void throwIfCancelled() const
+    {
+        if (cancelled && cancelled())
+            throw EngineError(QStringLiteral("\"%1\" was cancelled; nothing was saved or printed.").arg(title));
+    }
 };
 
 Report::Report(QString title) : d(std::make_unique<Private>())
@@ -102,6 +109,7 @@ void Report::setDestination(const PrintDestination &destination) { d->destinatio
 const PrintDestination &Report::destination() const { return d->destination; }
 void Report::setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog) { d->dialog = std::move(dialog); }
 void Report::setSettingObserver(SettingObserver::Callback callback) { d->observer->setCallback(std::move(callback)); }
+void Report::setCancelCheck(std::function<bool()> cancelled) { d->cancelled = std::move(cancelled); }
 const PrintOutcome &Report::lastOutcome() const { return d->outcome; }
 
 int Report::run(PageSink &sink)
@@ -115,6 +123,7 @@ int Report::run(PageSink &sink)
         fetchData(eof);
         sink.addPage(*this);
         ++pages;
+        d->throwIfCancelled();
     } while (!eof);
     sink.finish();
     return pages;
@@ -152,6 +161,7 @@ void Report::PrintReport(bool showPrintDialog)
         OutputFile out(destination.target, OutputFile::Policy::Replace);
         PdfPageSink sink(out.device(), d->title, QDir::toNativeSeparators(destination.target));
         outcome.pages = run(sink);
+        d->throwIfCancelled();
         outcome.kind = PrintOutcome::Kind::SavedPdf;
         outcome.files << out.commit();
         break;
@@ -187,6 +197,7 @@ void Report::PrintReport(bool showPrintDialog)
             if (const auto dflt = CupsPrinter::defaultDestination())
                 queue = *dflt;
         }
+        d->throwIfCancelled();
         if (queue.isEmpty()) {
             // No printer here: keep the output as a PDF named after the report, never over an existing file.
             OutputFile out(QDir::current().filePath(d->title + QStringLiteral(".pdf")), OutputFile::Policy::NeverReplace);

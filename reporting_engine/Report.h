@@ -15,6 +15,7 @@
 #include <QSizeF>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -73,6 +74,11 @@ public:
 
     // Called with every page, printer and barcode setting before it takes effect; may throw to refuse it.
     void setSettingObserver(SettingObserver::Callback callback);
+
+    // Asked after every page and once more just before the finished output is
+    // saved or sent to the printer: true cancels the run, which then throws
+    // EngineError and leaves nothing saved or submitted.
+    void setCancelCheck(std::function<bool()> cancelled);
 
     // Runs the report and prints it; returns when done. Throws EngineError on any failure,
     // leaving no partial output behind.

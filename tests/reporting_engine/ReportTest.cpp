@@ -15,6 +15,8 @@
 
 #include <functional>
 #include <optional>
+#include <ostream>
+#include <string>
 
 using engine::EngineError;
 using engine::PrintDestination;
@@ -280,5 +282,42 @@ TEST_F(NoPrinterHere, QueueChosenInTheDialogThatCannotPrintIsAnError)
     }
     EXPECT_TRUE(files().isEmpty());
 }
+
+struct CancelRow {
+    const char *name;
+    bool toPdfFile; // else the default printer, which is none here: the fallback PDF
+    int cancelAtCheck; // the check that first answers true; three pages give three checks, then one before saving
+    int fetches;       // FetchData calls made before the run stops
+};
+
+void PrintTo(const CancelRow &row, std::ostream *os) { *os << row.name; }
+
+class CancelledRun : public NoPrinterHere, public ::testing::WithParamInterface<CancelRow> {};
+
+TEST_P(CancelledRun, StopsAndSavesNothing)
+{
+    const CancelRow &row = GetParam();
+    RecordingReport report(log, 3);
+    if (row.toPdfFile)
+        report.setDestination(PrintDestination::pdfFile(dir.filePath(QStringLiteral("out.pdf"))));
+    int checks = 0;
+    report.setCancelCheck([&] { return ++checks >= row.cancelAtCheck; });
+    try {
+        report.PrintReport(false);
+        FAIL() << "not cancelled";
+    } catch (const EngineError &e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("\"Recorder\" was cancelled"))) << e.what();
+    }
+    EXPECT_EQ(checks, row.cancelAtCheck);
+    EXPECT_EQ(log.count(QStringLiteral("FetchData(False)")), row.fetches);
+    EXPECT_TRUE(files().isEmpty()) << qPrintable(files().join(u' '));
+}
+
+INSTANTIATE_TEST_SUITE_P(Report, CancelledRun,
+                         ::testing::Values(CancelRow{"PdfAfterTheFirstPage", true, 1, 1},
+                                           CancelRow{"PdfAfterTheLastPageBeforeSaving", true, 4, 3},
+                                           CancelRow{"FallbackAfterTheFirstPage", false, 1, 1},
+                                           CancelRow{"FallbackAfterTheLastPageBeforeSaving", false, 4, 3}),
+                         [](const auto &row) { return std::string(row.param.name); });
 
 } // namespace
