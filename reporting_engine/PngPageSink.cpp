@@ -7,6 +7,7 @@
 #include "reporting_engine/Twips.h"
 #include "reporting_engine/WriteFailure.h"
 
+#include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
 #include <QImage>
@@ -54,9 +55,18 @@ void PngPageSink::addPage(const Report &report)
         const QFileInfo info(d->path);
         target = info.dir().filePath(QStringLiteral("%1-%2.%3").arg(info.completeBaseName()).arg(d->files.size() + 1).arg(info.suffix().isEmpty() ? QStringLiteral("png") : info.suffix()));
     }
+    // Encoded in memory first: libpng gives up on a failing file with a jump that
+    // leaks Qt's buffers and loses the reason, and our own write keeps both.
+    QByteArray encoded;
+    {
+        QBuffer buffer(&encoded);
+        buffer.open(QIODevice::WriteOnly);
+        if (!image.save(&buffer, "PNG"))
+            throw EngineError(QStringLiteral("Cannot make the picture %1.").arg(target));
+    }
     OutputFile out(target, OutputFile::Policy::Replace);
-    if (!image.save(&out.device(), "PNG"))
-        throw EngineError(QStringLiteral("Cannot write the picture %1: %2.").arg(target, WriteFailure::reason(out.device())));
+    if (out.device().write(encoded) != encoded.size())
+        throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(target, WriteFailure::reason(out.device())));
     d->files << out.commit();
 }
 

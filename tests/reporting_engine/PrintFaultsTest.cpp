@@ -247,7 +247,7 @@ INSTANTIATE_TEST_SUITE_P(
         FullDiskRow{"Pdf", {"--pdf", "FULL/out.pdf"}, false,
                     "Cannot write FULL/out.pdf: No space left on device (FULL is full)."},
         FullDiskRow{"Png", {"--png", "FULL/out.png"}, false,
-                    "Cannot write the picture FULL/out.png: No space left on device (FULL is full)."},
+                    "Cannot write FULL/out.png: No space left on device (FULL is full)."},
         FullDiskRow{"PrintJobSpool", {"--printer", "envelope-test"}, true,
                     "Cannot write the print job \"Envelope\" (spooled in FULL): No space left on device (FULL is full)."}),
     [](const auto &row) { return std::string(row.param.name); });
