@@ -14,6 +14,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 
 using cli::EnvelopeCommand;
 
@@ -116,6 +117,8 @@ struct PolicyRow {
     const char *summary;
 };
 
+void PrintTo(const PolicyRow &row, std::ostream *os) { *os << row.name; }
+
 class BadRecordPolicies : public BatchCommandTest, public ::testing::WithParamInterface<PolicyRow> {};
 
 TEST_P(BadRecordPolicies, ListEveryBadRecordAndActOnThem)
@@ -157,6 +160,8 @@ struct FailRow {
     QStringList extra;
     const char *mentioned;
 };
+
+void PrintTo(const FailRow &row, std::ostream *os) { *os << row.name; }
 
 class FailsLeavingTheOldFile : public BatchCommandTest, public ::testing::WithParamInterface<FailRow> {};
 
@@ -212,6 +217,8 @@ struct UsageRow {
     QStringList args;
     const char *mentioned;
 };
+
+void PrintTo(const UsageRow &row, std::ostream *os) { *os << row.name; }
 
 class BatchUsage : public BatchCommandTest, public ::testing::WithParamInterface<UsageRow> {};
 

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
+#include <ostream>
 
 #include <signal.h>
 
@@ -21,6 +22,8 @@ struct SignalRow {
     const char *name;
     int signal;
 };
+
+void PrintTo(const SignalRow &row, std::ostream *os) { *os << row.name; }
 
 class Interrupted : public ::testing::TestWithParam<SignalRow> {};
 

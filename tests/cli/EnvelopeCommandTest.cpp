@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <ostream>
 
 using cli::EnvelopeCommand;
 
@@ -77,6 +78,8 @@ struct UsageRow {
     QStringList args;
     const char *mentioned;
 };
+
+void PrintTo(const UsageRow &row, std::ostream *os) { *os << row.name; }
 
 class BadUsage : public EnvelopeCommandTest, public ::testing::WithParamInterface<UsageRow> {};
 

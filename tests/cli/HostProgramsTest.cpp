@@ -13,6 +13,8 @@
 
 #include <unistd.h>
 
+#include <ostream>
+
 namespace {
 
 const QString envelopeBinary = QStringLiteral(ENVELOPE_BINARY_DIR "/cli/envelope");
@@ -67,6 +69,8 @@ struct HostRow {
     QStringList nameLine;
     QStringList block;
 };
+
+void PrintTo(const HostRow &row, std::ostream *os) { *os << row.name; }
 
 class HostPrograms : public ::testing::TestWithParam<HostRow> {};
 

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using envelope::AddresseeRecord;
 using envelope::AddresseeValidator;
 
@@ -15,6 +17,8 @@ struct Row {
     QVariant barcode;  // null: no bars
     const char *problem; // nullptr: good
 };
+
+void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
 
 AddresseeRecord rec(const char *zip, const char *name = "Ann Lee", const char *street1 = "9 Elm St.", const char *street2 = "",
                     const char *city = "Salem")

@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using envelope::AddresseeRecord;
 using envelope::BatchEnvelopeReport;
 using Policy = BatchEnvelopeReport::BadRecords;
@@ -103,6 +105,8 @@ struct PolicyRow {
     qint64 printed, skipped;
 };
 
+void PrintTo(const PolicyRow &row, std::ostream *os) { *os << row.name; }
+
 class Policies : public BatchReport, public ::testing::WithParamInterface<PolicyRow> {};
 
 TEST_P(Policies, BadRecordsAreListedThenPrintedWithoutBarcodeOrLeftOut)
@@ -155,6 +159,8 @@ struct NothingRow {
     std::vector<AddresseeRecord> records;
     const char *mentioned;
 };
+
+void PrintTo(const NothingRow &row, std::ostream *os) { *os << row.name; }
 
 class NothingToPrint : public BatchReport, public ::testing::WithParamInterface<NothingRow> {};
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using envelope::ColumnMapping;
 using Positions = ColumnMapping::Positions;
 
@@ -18,6 +20,8 @@ struct Row {
     QStringList header;
     Positions expected;
 };
+
+void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
 
 class Resolving : public ::testing::TestWithParam<Row> {};
 
@@ -48,6 +52,8 @@ struct BadRow {
     QStringList header;
     const char *mentioned;
 };
+
+void PrintTo(const BadRow &row, std::ostream *os) { *os << row.name; }
 
 class Refusing : public ::testing::TestWithParam<BadRow> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using envelope::ZipFormatter;
 
 namespace {
@@ -11,6 +13,8 @@ struct NumberRow {
     std::int64_t zip;
     const char *printed;
 };
+
+void PrintTo(const NumberRow &row, std::ostream *os) { *os << row.name; }
 
 class ZipNumbers : public ::testing::TestWithParam<NumberRow> {};
 
@@ -34,6 +38,8 @@ struct TextRow {
     const char *read;
     const char *printed;
 };
+
+void PrintTo(const TextRow &row, std::ostream *os) { *os << row.name; }
 
 class ZipTexts : public ::testing::TestWithParam<TextRow> {};
 

@@ -11,6 +11,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using envelope::rptEnvelope;
 using testsupport::RecordingMessagePresenter;
 
@@ -52,6 +54,8 @@ struct BlockRow {
     Addressee addressee;
     const char *block;
 };
+
+void PrintTo(const BlockRow &row, std::ostream *os) { *os << row.name; }
 
 class AddresseeBlock : public EnvelopeFixture, public ::testing::WithParamInterface<BlockRow> {};
 

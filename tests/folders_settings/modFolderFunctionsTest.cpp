@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using folders::modFolderFunctions;
 using testsupport::currentVersionKey;
 using testsupport::TestWinePrefix;
@@ -19,6 +21,8 @@ struct FolderRow {
     bool win64;
     QString programFiles;
 };
+
+void PrintTo(const FolderRow &row, std::ostream *os) { *os << row.name; }
 
 class CompanyFolder : public ::testing::TestWithParam<FolderRow> {};
 

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <stdexcept>
 
 using folders::modGetParentEXEPath;
@@ -18,6 +19,8 @@ struct NameRow {
     QString path;       // as GetParentEXEPath reports it
     QString programName;
 };
+
+void PrintTo(const NameRow &row, std::ostream *os) { *os << row.name; }
 
 class HostName : public ::testing::TestWithParam<NameRow> {};
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using folders::modINIFile;
 using testsupport::TestWinePrefix;
 
@@ -27,6 +29,8 @@ struct ValueRow {
     QString defaultValue;
     QString expected;
 };
+
+void PrintTo(const ValueRow &row, std::ostream *os) { *os << row.name; }
 
 class IniValue : public ::testing::TestWithParam<ValueRow> {};
 

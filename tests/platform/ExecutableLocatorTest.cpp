@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using platform::ExecutableLocator;
 
 namespace {
@@ -22,6 +24,8 @@ struct LinkRow {
     bool targetExists;
     const char *expected;
 };
+
+void PrintTo(const LinkRow &row, std::ostream *os) { *os << row.name; }
 
 class ExecutableLinks : public ::testing::TestWithParam<LinkRow> {};
 

@@ -18,6 +18,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <ostream>
 
 #include <grp.h>
 #include <sys/wait.h>
@@ -124,6 +125,8 @@ struct RegistryRow {
     bool valueRead; // else the fallback folder
 };
 
+void PrintTo(const RegistryRow &row, std::ostream *os) { *os << row.name; }
+
 class DamagedSystemReg : public DamagedPrefix, public ::testing::WithParamInterface<RegistryRow> {};
 
 TEST_P(DamagedSystemReg, GivesTheFolderOrTheFallbackAndLeavesTheFile)
@@ -180,6 +183,8 @@ struct SettingsRow {
     QByteArray expected; // what GetPrivateProfileStringA copies, the default is "dflt"
 };
 
+void PrintTo(const SettingsRow &row, std::ostream *os) { *os << row.name; }
+
 class DamagedSettingsFile : public DamagedPrefix, public ::testing::WithParamInterface<SettingsRow> {};
 
 TEST_P(DamagedSettingsFile, GivesTheValueTheDefaultOrATruncatedValueAndLeavesTheFile)
@@ -231,6 +236,8 @@ struct HostRow {
     const char *name;
     QByteArray clerkLine; // the SFTCLK line's value
 };
+
+void PrintTo(const HostRow &row, std::ostream *os) { *os << row.name; }
 
 class DamagedHostSettings : public ::testing::TestWithParam<HostRow> {};
 

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using platform::PrivateProfile;
 
 namespace {
@@ -16,6 +18,8 @@ struct LookupRow {
     const char *key;
     std::optional<QString> expected;
 };
+
+void PrintTo(const LookupRow &row, std::ostream *os) { *os << row.name; }
 
 class ProfileLookup : public ::testing::TestWithParam<LookupRow> {};
 

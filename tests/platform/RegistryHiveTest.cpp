@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using platform::RegistryHive;
 
 namespace {
@@ -55,6 +57,8 @@ struct ValueRow {
     platform::DWORD type;
     QByteArray data;
 };
+
+void PrintTo(const ValueRow &row, std::ostream *os) { *os << row.name; }
 
 class RegistryValues : public ::testing::TestWithParam<ValueRow> {};
 
@@ -107,6 +111,8 @@ struct ViewRow {
     bool win64;
     std::optional<QString> expected; // the token of the key found
 };
+
+void PrintTo(const ViewRow &row, std::ostream *os) { *os << row.name; }
 
 class RegistryViews : public ::testing::TestWithParam<ViewRow> {};
 
@@ -196,6 +202,8 @@ struct LargeRow {
     QString value;
     QByteArray data;
 };
+
+void PrintTo(const LargeRow &row, std::ostream *os) { *os << row.name; }
 
 class LargeHives : public ::testing::TestWithParam<LargeRow> {};
 

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using platform::Windows1252;
 
 namespace {
@@ -11,6 +13,8 @@ struct CharRow {
     unsigned char byte;
     char16_t unicode;
 };
+
+void PrintTo(const CharRow &row, std::ostream *os) { *os << row.name; }
 
 class Windows1252Chars : public ::testing::TestWithParam<CharRow> {};
 
@@ -47,6 +51,8 @@ struct UnmappableRow {
     QString text;
     QByteArray expected;
 };
+
+void PrintTo(const UnmappableRow &row, std::ostream *os) { *os << row.name; }
 
 class Windows1252Unmappable : public ::testing::TestWithParam<UnmappableRow> {};
 

@@ -9,6 +9,8 @@
 
 #include <unistd.h>
 
+#include <ostream>
+
 using namespace platform;
 using testsupport::currentVersionKey;
 using testsupport::RecordingMessagePresenter;
@@ -53,6 +55,8 @@ struct QueryRow {
     DWORD type;
     QByteArray data; // also the size reported
 };
+
+void PrintTo(const QueryRow &row, std::ostream *os) { *os << row.name; }
 
 class RegistryQuery : public WindowsApiTest, public ::testing::WithParamInterface<QueryRow> {};
 
@@ -142,6 +146,8 @@ struct OpenFailureRow {
     const char *path;
 };
 
+void PrintTo(const OpenFailureRow &row, std::ostream *os) { *os << row.name; }
+
 class RegistryOpenFailure : public WindowsApiTest, public ::testing::WithParamInterface<OpenFailureRow> {};
 
 TEST_P(RegistryOpenFailure, CannotOpen)
@@ -179,6 +185,8 @@ struct ProfileRow {
     DWORD size;
     QByteArray expected;
 };
+
+void PrintTo(const ProfileRow &row, std::ostream *os) { *os << row.name; }
 
 class ProfileCall : public WindowsApiTest, public ::testing::WithParamInterface<ProfileRow> {
 protected:
@@ -228,6 +236,8 @@ struct ProfileFileRow {
     const char *name;
     const char *fileName; // "@" stands for the prefix's Linux path
 };
+
+void PrintTo(const ProfileFileRow &row, std::ostream *os) { *os << row.name; }
 
 class ProfileFiles : public WindowsApiTest, public ::testing::WithParamInterface<ProfileFileRow> {
 protected:
@@ -280,6 +290,8 @@ struct ModuleRow {
     DWORD result;
     QByteArray expected;
 };
+
+void PrintTo(const ModuleRow &row, std::ostream *os) { *os << row.name; }
 
 class ModuleFileName : public WindowsApiTest, public ::testing::WithParamInterface<ModuleRow> {};
 

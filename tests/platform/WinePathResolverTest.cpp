@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using platform::WinePathResolver;
 using testsupport::TestWinePrefix;
 
@@ -28,6 +30,8 @@ struct ToLinuxRow {
     const char *windowsPath;
     const char *expected; // below drive_c; nullptr: not found
 };
+
+void PrintTo(const ToLinuxRow &row, std::ostream *os) { *os << row.name; }
 
 class WindowsToLinux : public WinePaths, public ::testing::WithParamInterface<ToLinuxRow> {};
 
@@ -85,6 +89,8 @@ struct ToDosRow {
     const char *linuxPath; // "@" stands for drive_c
     const char *expected;
 };
+
+void PrintTo(const ToDosRow &row, std::ostream *os) { *os << row.name; }
 
 class LinuxToDos : public WinePaths, public ::testing::WithParamInterface<ToDosRow> {
 protected:

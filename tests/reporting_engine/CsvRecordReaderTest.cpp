@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
+
 using engine::CsvRecordReader;
 
 namespace {
@@ -55,6 +57,8 @@ struct GoodRow {
     std::vector<qint64> lines;
 };
 
+void PrintTo(const GoodRow &row, std::ostream *os) { *os << row.name; }
+
 class WellFormed : public ::testing::TestWithParam<GoodRow> {};
 
 TEST_P(WellFormed, GivesTheRecordsAndTheirLines)
@@ -88,6 +92,8 @@ struct BadRow {
     QByteArray bytes;
     QStringList mentions;
 };
+
+void PrintTo(const BadRow &row, std::ostream *os) { *os << row.name; }
 
 class Malformed : public ::testing::TestWithParam<BadRow> {};
 

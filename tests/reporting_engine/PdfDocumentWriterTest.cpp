@@ -151,7 +151,8 @@ struct WordCase {
     const char *word;
 };
 
-std::ostream &operator<<(std::ostream &os, const WordCase &c) { return os << c.name; }
+void PrintTo(const WordCase &row, std::ostream *os) { *os << row.name; }
+
 
 class PdfWordPlacementTest : public PdfDocumentWriterTest, public ::testing::WithParamInterface<WordCase> {};
 
@@ -296,7 +297,8 @@ struct FailureCase {
     int pages;
 };
 
-std::ostream &operator<<(std::ostream &os, const FailureCase &c) { return os << c.name; }
+void PrintTo(const FailureCase &row, std::ostream *os) { *os << row.name; }
+
 
 class PdfWriteFailureTest : public PdfDocumentWriterTest, public ::testing::WithParamInterface<FailureCase> {};
 
@@ -357,7 +359,8 @@ struct SubsetCase {
     const char *text;
 };
 
-std::ostream &operator<<(std::ostream &os, const SubsetCase &c) { return os << c.name; }
+void PrintTo(const SubsetCase &row, std::ostream *os) { *os << row.name; }
+
 
 class TrueTypeSubsetTest : public ::testing::TestWithParam<SubsetCase> {};
 

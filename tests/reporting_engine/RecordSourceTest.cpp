@@ -37,12 +37,9 @@ using engine::RecordSource;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-enum class Backend { SQLite, PostgreSQL };
+using Backend = testsupport::TestDatabase::Backend;
 
-std::string backendName(const ::testing::TestParamInfo<Backend> &info)
-{
-    return info.param == Backend::SQLite ? "SQLite" : "PostgreSQL";
-}
+std::string backendName(const ::testing::TestParamInfo<Backend> &info) { return testsupport::TestDatabase::name(info.param); }
 
 std::string messageOf(const std::function<void()> &call)
 {
@@ -65,8 +62,7 @@ class RecordSourceTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override
     {
-        const auto backend = GetParam() == Backend::SQLite ? testsupport::TestDatabase::Backend::SQLite
-                                                           : testsupport::TestDatabase::Backend::PostgreSQL;
+        const Backend backend = GetParam();
         if (const auto why = testsupport::TestDatabase::unavailable(backend)) {
             if (testsupport::TestDatabase::required(backend))
                 FAIL() << why->toStdString();

@@ -130,6 +130,8 @@ struct RefusedSetting {
     const char *mentioned; // the refused value must be named in the message
 };
 
+void PrintTo(const RefusedSetting &row, std::ostream *os) { *os << row.name; }
+
 class RefusedSettings : public ::testing::TestWithParam<RefusedSetting> {};
 
 TEST_P(RefusedSettings, ThrowNamingTheValueAndKeepThePreviousOne)

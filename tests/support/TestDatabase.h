@@ -4,6 +4,7 @@
 #include <QTemporaryDir>
 
 #include <optional>
+#include <ostream>
 #include <string>
 
 namespace testsupport {
@@ -47,5 +48,8 @@ private:
     QString m_table;
     QString m_file;
 };
+
+// Test names and failures show the backend by name.
+inline void PrintTo(TestDatabase::Backend backend, std::ostream *os) { *os << TestDatabase::name(backend); }
 
 } // namespace testsupport
