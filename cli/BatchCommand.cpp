@@ -1,6 +1,7 @@
 #include "cli/BatchCommand.h"
 
 #include "cli/InterruptGuard.h"
+#include "cli/OptionParser.h"
 #include "cli/ProgressMeter.h"
 #include "envelope_report/BatchEnvelopeReport.h"
 #include "envelope_report/ColumnMapping.h"
@@ -10,7 +11,6 @@
 #include "platform/WindowsApi.h"
 #include "reporting_engine/EngineError.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 
 #include <exception>
@@ -57,9 +57,7 @@ struct Invocation {
     QString pngDir;
 };
 
-struct UsageError {
-    QString message;
-};
+using UsageError = OptionParser::UsageError;
 
 QString describeOutcome(const engine::PrintOutcome &outcome, const QString &pngDir)
 {
@@ -89,8 +87,6 @@ struct BatchCommand::Private {
 
     std::optional<Invocation> parse(const QStringList &arguments) const
     {
-        QCommandLineParser parser;
-        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         const QCommandLineOption csv(QStringLiteral("csv"), QString(), QStringLiteral("FILE"));
         const QCommandLineOption database(QStringLiteral("database"), QString(), QStringLiteral("URL"));
         const QCommandLineOption query(QStringLiteral("query"), QString(), QStringLiteral("SQL"));
@@ -99,30 +95,18 @@ struct BatchCommand::Private {
         const QCommandLineOption pngDir(QStringLiteral("png-dir"), QString(), QStringLiteral("DIR"));
         const QCommandLineOption printer(QStringLiteral("printer"), QString(), QStringLiteral("QUEUE"));
         const QCommandLineOption onBad(QStringLiteral("on-bad-record"), QString(), QStringLiteral("WHAT"));
-        const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-        parser.addOptions({csv, database, query, columns, pdf, pngDir, printer, onBad, help});
+        OptionParser parser({csv, database, query, columns, pdf, pngDir, printer, onBad});
 
         QStringList args = arguments;
         args.removeAt(1); // "batch"
         if (!parser.parse(args))
-            throw UsageError{parser.errorText()};
-        if (parser.isSet(help))
             return std::nullopt;
-        if (!parser.positionalArguments().isEmpty())
-            throw UsageError{QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first())};
-        for (const QString &option : parser.optionNames())
-            if (parser.values(option).size() > 1)
-                throw UsageError{QStringLiteral("--%1 is given more than once").arg(option)};
-        const auto needValue = [&](const QCommandLineOption &o, const char *what) {
-            if (parser.isSet(o) && parser.value(o).isEmpty())
-                throw UsageError{QStringLiteral("--%1 needs %2").arg(o.names().first(), QLatin1String(what))};
-        };
-        needValue(csv, "a file name");
-        needValue(database, "a URL");
-        needValue(query, "a query");
-        needValue(pdf, "a file name");
-        needValue(pngDir, "a folder");
-        needValue(printer, "a queue name");
+        parser.requireValue(csv, "a file name");
+        parser.requireValue(database, "a URL");
+        parser.requireValue(query, "a query");
+        parser.requireValue(pdf, "a file name");
+        parser.requireValue(pngDir, "a folder");
+        parser.requireValue(printer, "a queue name");
 
         Invocation inv;
         if (parser.isSet(csv) == parser.isSet(database))

@@ -1,12 +1,12 @@
 #include "cli/EnvelopeCommand.h"
 
 #include "cli/BatchCommand.h"
+#include "cli/OptionParser.h"
 #include "envelope_report/rptEnvelope.h"
 #include "platform/TerminalMessagePresenter.h"
 #include "platform/WindowsApi.h"
 #include "reporting_engine/DatabaseConnection.h"
 
-#include <QCommandLineParser>
 #include <QDir>
 
 #include <exception>
@@ -50,9 +50,7 @@ struct Invocation {
     engine::PrintDestination destination = engine::PrintDestination::defaultPrinter();
 };
 
-struct UsageError {
-    QString message;
-};
+using UsageError = OptionParser::UsageError;
 
 // The application's default database connection for the length of one command.
 class DefaultConnection {
@@ -82,10 +80,9 @@ struct EnvelopeCommand::Private {
 
     void print(std::FILE *f, const QString &text) const { std::fputs(qUtf8Printable(text), f); }
 
-    std::optional<Invocation> parse(const QStringList &arguments, bool &helpShown) const
+    // The invocation, or nothing when help is asked for.
+    std::optional<Invocation> parse(const QStringList &arguments) const
     {
-        QCommandLineParser parser;
-        parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
         const QCommandLineOption name(QStringLiteral("name"), QString(), QStringLiteral("TEXT"));
         const QCommandLineOption street1(QStringLiteral("street1"), QString(), QStringLiteral("TEXT"));
         const QCommandLineOption street2(QStringLiteral("street2"), QString(), QStringLiteral("TEXT"));
@@ -97,20 +94,9 @@ struct EnvelopeCommand::Private {
         const QCommandLineOption png(QStringLiteral("png"), QString(), QStringLiteral("FILE"));
         const QCommandLineOption sql(QStringLiteral("sql"), QString(), QStringLiteral("TEXT"));
         const QCommandLineOption database(QStringLiteral("database"), QString(), QStringLiteral("URL"));
-        const QCommandLineOption help(QStringList{QStringLiteral("help"), QStringLiteral("h")});
-        parser.addOptions({name, street1, street2, city, state, zip, sql, database, printer, pdf, png, help});
-
+        OptionParser parser({name, street1, street2, city, state, zip, sql, database, printer, pdf, png});
         if (!parser.parse(arguments))
-            throw UsageError{parser.errorText()};
-        if (parser.isSet(help)) {
-            helpShown = true;
             return std::nullopt;
-        }
-        if (!parser.positionalArguments().isEmpty())
-            throw UsageError{QStringLiteral("unexpected argument \"%1\"").arg(parser.positionalArguments().first())};
-        for (const QString &option : parser.optionNames())
-            if (parser.values(option).size() > 1)
-                throw UsageError{QStringLiteral("--%1 is given more than once").arg(option)};
 
         Invocation inv;
         if (parser.isSet(name)) inv.name = parser.value(name);
@@ -130,27 +116,43 @@ struct EnvelopeCommand::Private {
         if (parser.isSet(database)) {
             if (!parser.isSet(sql))
                 throw UsageError{QStringLiteral("--database goes with --sql")};
-            if (parser.value(database).isEmpty())
-                throw UsageError{QStringLiteral("--database needs a URL")};
+            parser.requireValue(database, "a URL");
             inv.database = parser.value(database);
         }
         const int outputs = int(parser.isSet(printer)) + int(parser.isSet(pdf)) + int(parser.isSet(png));
         if (outputs > 1)
             throw UsageError{QStringLiteral("give only one of --printer, --pdf and --png")};
+        parser.requireValue(printer, "a queue name");
+        parser.requireValue(pdf, "a file name");
+        parser.requireValue(png, "a file name");
         if (parser.isSet(printer)) {
-            if (parser.value(printer).isEmpty())
-                throw UsageError{QStringLiteral("--printer needs a queue name")};
             inv.destination = engine::PrintDestination::printer(parser.value(printer));
         } else if (parser.isSet(pdf)) {
-            if (parser.value(pdf).isEmpty())
-                throw UsageError{QStringLiteral("--pdf needs a file name")};
             inv.destination = engine::PrintDestination::pdfFile(parser.value(pdf));
         } else if (parser.isSet(png)) {
-            if (parser.value(png).isEmpty())
-                throw UsageError{QStringLiteral("--png needs a file name")};
             inv.destination = engine::PrintDestination::pngFile(parser.value(png));
         }
         return inv;
+    }
+
+    // exitOk with the invocation, or with none after showing the help;
+    // exitUsage after the message and the usage line.
+    int parseOrReport(const QStringList &arguments, std::optional<Invocation> &inv) const
+    {
+        try {
+            inv = parse(arguments);
+            if (!inv) {
+                std::fputs(usageLine, io.out);
+                std::fputs(helpText, io.out);
+                std::fputs("\nMany envelopes, one per record of a CSV file or a query (see envelope batch --help):\n", io.out);
+                std::fputs(BatchCommand::usageLine, io.out);
+            }
+            return exitOk;
+        } catch (const UsageError &e) {
+            print(io.err, QStringLiteral("envelope: %1\n").arg(e.message));
+            std::fputs(usageLine, io.err);
+            return exitUsage;
+        }
     }
 };
 
@@ -167,21 +169,8 @@ int EnvelopeCommand::run(const QStringList &arguments)
     if (arguments.size() > 1 && arguments.at(1) == QLatin1String("batch"))
         return BatchCommand(d->api, d->io).run(arguments);
     std::optional<Invocation> inv;
-    try {
-        bool helpShown = false;
-        inv = d->parse(arguments, helpShown);
-        if (helpShown) {
-            std::fputs(usageLine, d->io.out);
-            std::fputs(helpText, d->io.out);
-            std::fputs("\nMany envelopes, one per record of a CSV file or a query (see envelope batch --help):\n", d->io.out);
-            std::fputs(BatchCommand::usageLine, d->io.out);
-            return exitOk;
-        }
-    } catch (const UsageError &e) {
-        d->print(d->io.err, QStringLiteral("envelope: %1\n").arg(e.message));
-        std::fputs(usageLine, d->io.err);
-        return exitUsage;
-    }
+    if (const int status = d->parseOrReport(arguments, inv); status != exitOk || !inv)
+        return status;
 
     try {
         auto api = d->api ? d->api
@@ -216,15 +205,8 @@ int EnvelopeCommand::checkArguments(const QStringList &arguments) const
 {
     if (arguments.size() > 1 && arguments.at(1) == QLatin1String("batch"))
         return BatchCommand(d->api, d->io).checkArguments(arguments);
-    try {
-        bool helpShown = false;
-        (void)d->parse(arguments, helpShown);
-        return exitOk;
-    } catch (const UsageError &e) {
-        d->print(d->io.err, QStringLiteral("envelope: %1\n").arg(e.message));
-        std::fputs(usageLine, d->io.err);
-        return exitUsage;
-    }
+    std::optional<Invocation> inv;
+    return d->parseOrReport(arguments, inv);
 }
 
 } // namespace cli

@@ -180,9 +180,7 @@ void Report::PrintReport(bool showPrintDialog)
         if (!spool.open())
             throw EngineError(QStringLiteral("Cannot make %1: %2.").arg(spoolName, spool.errorString()));
         PdfPageSink sink(spool, d->title, spoolName);
-        outcome.pages = run(sink);
-        if (!spool.flush())
-            throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(spoolName, WriteFailure::reason(spool)));
+        outcome.pages = run(sink); // the writer's finish flushes the file and reports a failure
 
         QString queue = destination.target;
         if (showPrintDialog && d->dialog) {

@@ -4,6 +4,7 @@
 // one clear message and exit status 1; the output the user had is kept as it
 // was, nothing else is left in the folder, and the database file is untouched.
 #include "support/EnvelopeProcess.h"
+#include "support/EnvelopeSandbox.h"
 #include "support/PrivatePostgresServer.h"
 #include "support/QtPrinting.h"
 #include "support/TestDatabase.h"
@@ -15,7 +16,6 @@
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
-#include <QTemporaryDir>
 #include <QThread>
 
 #include <gmock/gmock.h>
@@ -24,8 +24,6 @@
 #include <future>
 #include <ostream>
 #include <string>
-
-#include <unistd.h>
 
 namespace {
 
@@ -41,27 +39,13 @@ class BatchDatabaseFaults : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(base.isValid());
-        // Reachable by the unprivileged user the unreadable-file case runs as.
-        QFile::setPermissions(base.path(), QFileDevice::Permissions(0x7755));
-        for (const char *folder : {"work", "spool", "runtime", "wine"}) {
-            ASSERT_TRUE(QDir(base.path()).mkdir(QLatin1String(folder)));
-            QFile::setPermissions(path(folder), QFileDevice::Permissions(0x7777));
-        }
-        // Qt accepts a runtime folder only when it is its user's alone; else it makes one in the spool folder.
-        QFile::setPermissions(path("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+        ASSERT_TRUE(sandbox.isValid());
         QFile old(path("work") + QStringLiteral("/out.pdf"));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
         old.write(kOldOutput);
     }
 
-    QString path(const char *name) const { return base.filePath(QLatin1String(name)); }
-
-    EnvelopeProcess envelope() const
-    {
-        return EnvelopeProcess(path("work"), {QStringLiteral("WINEPREFIX=") + path("wine"), QStringLiteral("TMPDIR=") + path("spool"),
-                                              QStringLiteral("XDG_RUNTIME_DIR=") + path("runtime")});
-    }
+    QString path(const char *name) const { return sandbox.path(name); }
 
     static QStringList batch(const QString &url, const QString &query)
     {
@@ -84,7 +68,7 @@ protected:
         EXPECT_EQ(old.readAll(), kOldOutput);
     }
 
-    QTemporaryDir base;
+    testsupport::EnvelopeSandbox sandbox;
 };
 
 // A database of two addressees, made through a connection of the test's own.
@@ -129,7 +113,7 @@ TEST_P(SqliteFaults, FailClearlyAndChangeNothing)
     const SqliteRow &row = GetParam();
     const QString file = path("work") + QStringLiteral("/../addressees.db");
     const QString db = QDir::cleanPath(file);
-    EnvelopeProcess program = envelope();
+    bool unprivileged = false;
     QSqlDatabase lockHolder;
     const QString lockName = QStringLiteral("fault-lock");
 
@@ -141,10 +125,7 @@ TEST_P(SqliteFaults, FailClearlyAndChangeNothing)
             GTEST_SKIP() << qPrintable(why);
         makeAddresseeFile(db);
         ASSERT_TRUE(QFile::setPermissions(db, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-        program.setUnprivileged(true);
-        if (::geteuid() == 0) {
-            ASSERT_EQ(::chown(QFile::encodeName(path("runtime")).constData(), testsupport::kNobody, testsupport::kNobody), 0);
-        }
+        unprivileged = true;
         break;
     case SqliteFault::LockedByAWriter:
         makeAddresseeFile(db);
@@ -168,7 +149,7 @@ TEST_P(SqliteFaults, FailClearlyAndChangeNothing)
         ASSERT_TRUE(q.exec(QStringLiteral("UPDATE addressee SET city = 'Portland'")));
     }
 
-    const EnvelopeRun run = program.run(batch(QStringLiteral("sqlite:") + db, kQuery));
+    const EnvelopeRun run = sandbox.envelope({}, unprivileged).run(batch(QStringLiteral("sqlite:") + db, kQuery));
 
     expectFailedLeavingAllAsItWas(run, QString::fromUtf8(row.message).replace(QStringLiteral("DB"), db).toStdString());
     if (lockHolder.isValid()) {
@@ -204,7 +185,7 @@ TEST_F(BatchDatabaseFaults, PostgresServerStoppedDuringTheBatch)
     const QString slow = QStringLiteral("SELECT 'Ann Lee' AS name, n || ' Elm St.' AS street1, 'Salem' AS city, 'OR' AS state, "
                                         "'97301' AS zip, pg_sleep(0.005) AS pause FROM generate_series(1, 4000) AS n");
 
-    const EnvelopeProcess program = envelope();
+    const EnvelopeProcess program = sandbox.envelope();
     auto running = std::async(std::launch::async, [&] { return program.run(batch(server.url(), slow), 60000); });
     // Wait until the query runs on the server, then a little longer for pages to be made.
     const QDeadlineTimer deadline(30000);

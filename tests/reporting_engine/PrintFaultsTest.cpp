@@ -4,19 +4,18 @@
 // fallback PDF the user did not ask for, and a named file that exists is kept.
 #include "support/CupsTestQueue.h"
 #include "support/EnvelopeProcess.h"
+#include "support/EnvelopeSandbox.h"
 
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <cups/cups.h>
 
-#include <algorithm>
 #include <ostream>
 #include <vector>
 
@@ -32,34 +31,12 @@ constexpr const char *kFailingQueue = "envelope-failing"; // its backend fails d
 
 class PrintFaults : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        ASSERT_TRUE(base.isValid());
-        // Reachable by the unprivileged user some tests run as.
-        QFile::setPermissions(base.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner
-                                               | QFileDevice::ReadOther | QFileDevice::ExeOther);
-        for (const char *folder : {"work", "spool", "runtime", "wine"}) {
-            ASSERT_TRUE(QDir(base.path()).mkdir(QLatin1String(folder)));
-            QFile::setPermissions(path(folder), QFileDevice::Permissions(0x7777));
-        }
-        // Qt accepts a runtime folder only when it is its user's alone; else it makes one in the spool folder.
-        QFile::setPermissions(path("runtime"), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    }
+    void SetUp() override { ASSERT_TRUE(sandbox.isValid()); }
 
-    QString path(const char *name) const { return base.filePath(QLatin1String(name)); }
-
-    // An empty Wine prefix (no return address), its own spool and runtime folders;
-    // variables given here come first.
-    EnvelopeProcess envelope(const QStringList &variables = {}) const
+    QString path(const char *name) const { return sandbox.path(name); }
+    EnvelopeProcess envelope(const QStringList &variables = {}, bool unprivileged = false) const
     {
-        QStringList all = variables;
-        for (const QString &v : {QStringLiteral("WINEPREFIX=") + path("wine"), QStringLiteral("TMPDIR=") + path("spool"),
-                                 QStringLiteral("XDG_RUNTIME_DIR=") + path("runtime")}) {
-            const QString name = v.left(v.indexOf(QLatin1Char('=')) + 1);
-            if (std::none_of(all.cbegin(), all.cend(), [&](const QString &given) { return given.startsWith(name); }))
-                all << v;
-        }
-        return EnvelopeProcess(path("work"), all);
+        return sandbox.envelope(variables, unprivileged);
     }
 
     static void expectFailure(const EnvelopeRun &run, const QString &message)
@@ -71,7 +48,7 @@ protected:
         EXPECT_THAT(run.stdErr.toStdString(), ::testing::Not(HasSubstr("printed on")));
     }
 
-    QTemporaryDir base;
+    testsupport::EnvelopeSandbox sandbox;
 };
 
 struct RefusalRow {
@@ -175,10 +152,7 @@ TEST_F(PrintFaults, ReadOnlyFolderKeepsTheNamedFileAsItWas)
     }
     QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner | QFileDevice::ReadOther
                                       | QFileDevice::ExeOther);
-    EnvelopeProcess process = envelope();
-    process.setUnprivileged(true);
-
-    const EnvelopeRun run = process.run({QStringLiteral("--pdf"), named});
+    const EnvelopeRun run = envelope({}, true).run({QStringLiteral("--pdf"), named});
 
     expectFailure(run, QStringLiteral("Cannot write "));
     EXPECT_THAT(run.stdErr.toStdString(), HasSubstr(named.toStdString() + ": Permission denied."));

@@ -1,7 +1,7 @@
-// The `envelope batch` command line, one argument per line of the input after
-// "envelope batch", checked the way the command checks it and no further:
-// nothing is read, opened or printed.
-#include "cli/BatchCommand.h"
+// The `envelope` command line, one argument per line of the input, checked the
+// way the command checks it and no further: nothing is read, opened or
+// printed. Built twice: as is, and with ENVELOPE_FUZZ_BATCH for the arguments
+// after "envelope batch".
 #include "cli/EnvelopeCommand.h"
 #include "fuzz/FuzzSupport.h"
 
@@ -26,12 +26,16 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size)
 {
+    // As the program gets them: bytes in the locale's encoding (UTF-8 here).
     const QString text = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
-    QStringList arguments{QStringLiteral("envelope"), QStringLiteral("batch")};
+    QStringList arguments{QStringLiteral("envelope")};
+#ifdef ENVELOPE_FUZZ_BATCH
+    arguments << QStringLiteral("batch");
+#endif
     if (!text.isEmpty())
         arguments += text.split(QLatin1Char('\n'));
 
-    const cli::BatchCommand command(nullptr, cli::EnvelopeCommand::Io{devNull, devNull});
+    const cli::EnvelopeCommand command(nullptr, cli::EnvelopeCommand::Io{devNull, devNull});
     const int status = command.checkArguments(arguments);
     fuzzsupport::check(status == cli::EnvelopeCommand::exitOk || status == cli::EnvelopeCommand::exitUsage);
     return 0;

@@ -1,0 +1,37 @@
+#pragma once
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+namespace cli {
+
+// The rules both commands hold their options to: one dash or two before a
+// name, no option twice, nothing outside an option, and no empty value where a
+// value is named. A broken rule throws UsageError with the words for the user.
+class OptionParser {
+public:
+    struct UsageError {
+        QString message;
+    };
+
+    // The options, with --help and -h added.
+    explicit OptionParser(const QList<QCommandLineOption> &options);
+
+    // arguments[0] is the program name. False when help is asked for; the
+    // options are then not checked further.
+    bool parse(const QStringList &arguments);
+
+    bool isSet(const QCommandLineOption &option) const { return m_parser.isSet(option); }
+    QString value(const QCommandLineOption &option) const { return m_parser.value(option); }
+    // Throws "--NAME needs WHAT" when the option is given an empty value.
+    void requireValue(const QCommandLineOption &option, const char *what) const;
+
+private:
+    QCommandLineParser m_parser;
+    QCommandLineOption m_help;
+};
+
+} // namespace cli
