@@ -2,6 +2,7 @@
 
 #include "cli/InterruptGuard.h"
 #include "cli/OptionParser.h"
+#include "cli/PrintJobReport.h"
 #include "cli/ProgressMeter.h"
 #include "envelope_report/BatchEnvelopeReport.h"
 #include "envelope_report/ColumnMapping.h"
@@ -22,7 +23,8 @@ namespace cli {
 
 const char BatchCommand::usageLine[] =
     "Usage: envelope batch (--csv FILE | --database URL --query SQL) [--columns name=COL,...]\n"
-    "                      [--pdf FILE | --png-dir DIR | --printer QUEUE] [--on-bad-record print|skip|stop]\n";
+    "                      [--pdf FILE | --png-dir DIR | --printer QUEUE [--wait [SECONDS]]]\n"
+    "                      [--on-bad-record print|skip|stop]\n";
 
 const char BatchCommand::helpText[] =
     "Prints one envelope per record of a CSV file (with a header row) or of a database query, in one run:\n"
@@ -37,6 +39,7 @@ const char BatchCommand::helpText[] =
     "  --png-dir DIR          write envelope.png, envelope-2.png, ... into DIR\n"
     "  --printer QUEUE        one print job on this CUPS queue, sent once the whole job is made\n"
     "                         (default: the CUPS default destination, or Envelope.pdf here when there is none)\n"
+    "  --wait [SECONDS]       follow the print job until it has printed, at most SECONDS (default 120)\n"
     "  --on-bad-record WHAT   a record with a ZIP that is not 5 or 9 digits, no name, or more than four address\n"
     "                         lines: print (default; printed without a barcode), skip, or stop (the whole\n"
     "                         input is checked first and nothing is made when any record is bad)\n\n"
@@ -55,6 +58,7 @@ struct Invocation {
     Policy policy = Policy::Print;
     engine::PrintDestination destination = engine::PrintDestination::defaultPrinter();
     QString pngDir;
+    std::optional<int> waitSeconds;
 };
 
 using UsageError = OptionParser::UsageError;
@@ -95,7 +99,9 @@ struct BatchCommand::Private {
         const QCommandLineOption pngDir(QStringLiteral("png-dir"), QString(), QStringLiteral("DIR"));
         const QCommandLineOption printer(QStringLiteral("printer"), QString(), QStringLiteral("QUEUE"));
         const QCommandLineOption onBad(QStringLiteral("on-bad-record"), QString(), QStringLiteral("WHAT"));
-        OptionParser parser({csv, database, query, columns, pdf, pngDir, printer, onBad});
+        const QCommandLineOption wait(QStringLiteral("wait"), QString(), QStringLiteral("SECONDS"));
+        OptionParser parser({csv, database, query, columns, pdf, pngDir, printer, onBad, wait});
+        parser.allowBareOption(QStringLiteral("wait"), QString::number(PrintJobReport::defaultWaitSeconds));
 
         QStringList args = arguments;
         args.removeAt(1); // "batch"
@@ -148,6 +154,11 @@ struct BatchCommand::Private {
             inv.destination = engine::PrintDestination::pngFile(QDir(inv.pngDir).filePath(QStringLiteral("envelope.png")));
         } else if (parser.isSet(printer)) {
             inv.destination = engine::PrintDestination::printer(parser.value(printer));
+        }
+        if (parser.isSet(wait)) {
+            if (parser.isSet(pdf) || parser.isSet(pngDir))
+                throw UsageError{QStringLiteral("--wait goes with printing, not with --pdf or --png-dir")};
+            inv.waitSeconds = static_cast<int>(parser.number(wait, 0, 86400, "a number of seconds"));
         }
         return inv;
     }
@@ -225,7 +236,7 @@ struct BatchCommand::Private {
                               .arg(outcome.pages)
                               .arg(meter.elapsedSeconds(), 0, 'f', 1)
                               .arg(describeOutcome(outcome, inv.pngDir)));
-            return EnvelopeCommand::exitOk;
+            return PrintJobReport::report(outcome, inv.waitSeconds, io);
         } catch (const std::exception &e) {
             meter.clear();
             if (InterruptGuard::raised()) {

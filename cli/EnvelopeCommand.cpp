@@ -2,6 +2,8 @@
 
 #include "cli/BatchCommand.h"
 #include "cli/OptionParser.h"
+#include "cli/PrintJobReport.h"
+#include "cli/PrinterCommand.h"
 #include "envelope_report/rptEnvelope.h"
 #include "platform/TerminalMessagePresenter.h"
 #include "platform/WindowsApi.h"
@@ -17,7 +19,8 @@ namespace cli {
 namespace {
 
 const char usageLine[] = "Usage: envelope [--name TEXT] [--street1 TEXT] [--street2 TEXT] [--city TEXT] [--state TEXT]\n"
-                         "                [--zip NUMBER] [--sql TEXT [--database URL]] [--printer QUEUE | --pdf FILE | --png FILE]\n";
+                         "                [--zip NUMBER] [--sql TEXT [--database URL]] [--printer QUEUE [--wait [SECONDS]] | --pdf FILE | --png FILE]\n"
+                         "       envelope printers | printer-profile QUEUE [...] | calibrate (--printer QUEUE | --pdf FILE)\n";
 
 const char helpText[] =
     "Prints one No. 10 envelope: the addressee block, the POSTNET barcode of its ZIP code and the\n"
@@ -34,6 +37,8 @@ const char helpText[] =
     "  --printer QUEUE   print on this CUPS queue     (default: the CUPS default destination,\n"
     "                                                  or Envelope.pdf here when there is none)\n"
     "  --pdf FILE        write a PDF file instead of printing\n"
+    "  --wait [SECONDS]  follow the print job until it has printed, at most SECONDS (default 120);\n"
+    "                    exit status 1 with the printer's reasons when it did not\n"
     "  --png FILE        write a PNG picture instead of printing\n"
     "  --help            show this help\n\n"
     "The report's messages go to standard error. Exit status: 0 printed, 1 failed, 2 bad usage.\n";
@@ -48,6 +53,7 @@ struct Invocation {
     std::optional<QString> sql;
     QString database;
     engine::PrintDestination destination = engine::PrintDestination::defaultPrinter();
+    std::optional<int> waitSeconds;
 };
 
 using UsageError = OptionParser::UsageError;
@@ -94,7 +100,9 @@ struct EnvelopeCommand::Private {
         const QCommandLineOption png(QStringLiteral("png"), QString(), QStringLiteral("FILE"));
         const QCommandLineOption sql(QStringLiteral("sql"), QString(), QStringLiteral("TEXT"));
         const QCommandLineOption database(QStringLiteral("database"), QString(), QStringLiteral("URL"));
-        OptionParser parser({name, street1, street2, city, state, zip, sql, database, printer, pdf, png});
+        const QCommandLineOption wait(QStringLiteral("wait"), QString(), QStringLiteral("SECONDS"));
+        OptionParser parser({name, street1, street2, city, state, zip, sql, database, printer, pdf, png, wait});
+        parser.allowBareOption(QStringLiteral("wait"), QString::number(PrintJobReport::defaultWaitSeconds));
         if (!parser.parse(arguments))
             return std::nullopt;
 
@@ -132,6 +140,11 @@ struct EnvelopeCommand::Private {
         } else if (parser.isSet(png)) {
             inv.destination = engine::PrintDestination::pngFile(parser.value(png));
         }
+        if (parser.isSet(wait)) {
+            if (parser.isSet(pdf) || parser.isSet(png))
+                throw UsageError{QStringLiteral("--wait goes with printing, not with --pdf or --png")};
+            inv.waitSeconds = static_cast<int>(parser.number(wait, 0, 86400, "a number of seconds"));
+        }
         return inv;
     }
 
@@ -168,6 +181,8 @@ int EnvelopeCommand::run(const QStringList &arguments)
 {
     if (arguments.size() > 1 && arguments.at(1) == QLatin1String("batch"))
         return BatchCommand(d->api, d->io).run(arguments);
+    if (arguments.size() > 1 && PrinterCommand::handles(arguments.at(1)))
+        return PrinterCommand(d->api, d->io).run(arguments);
     std::optional<Invocation> inv;
     if (const int status = d->parseOrReport(arguments, inv); status != exitOk || !inv)
         return status;
@@ -192,9 +207,7 @@ int EnvelopeCommand::run(const QStringList &arguments)
         report->PrintReport(false);
         const engine::PrintOutcome outcome = report->lastOutcome();
         report.reset();
-        if (outcome.kind == engine::PrintOutcome::Kind::Printed)
-            d->print(d->io.err, QStringLiteral("envelope: printed on %1 (job %2)\n").arg(outcome.queue).arg(outcome.jobId));
-        return exitOk;
+        return PrintJobReport::report(outcome, inv->waitSeconds, d->io);
     } catch (const std::exception &e) {
         d->print(d->io.err, QStringLiteral("envelope: error: %1\n").arg(QString::fromUtf8(e.what())));
         return exitFatal;

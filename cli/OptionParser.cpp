@@ -10,8 +10,24 @@ OptionParser::OptionParser(const QList<QCommandLineOption> &options)
     m_parser.addOption(m_help);
 }
 
-bool OptionParser::parse(const QStringList &arguments)
+void OptionParser::allowBareOption(const QString &name, const QString &whenAbsent) { m_bare.append({name, whenAbsent}); }
+
+bool OptionParser::parse(const QStringList &given)
 {
+    QStringList arguments = given;
+    for (const auto &[name, whenAbsent] : m_bare) {
+        for (qsizetype i = 1; i < arguments.size(); ++i) {
+            if (arguments[i] != QLatin1String("--") + name && arguments[i] != QLatin1String("-") + name)
+                continue;
+            bool isNumber = false;
+            if (i + 1 < arguments.size())
+                arguments[i + 1].toDouble(&isNumber);
+            if (isNumber)
+                arguments[i] += QLatin1Char('=') + arguments.takeAt(i + 1);
+            else
+                arguments[i] += QLatin1Char('=') + whenAbsent;
+        }
+    }
     if (!m_parser.parse(arguments))
         throw UsageError{m_parser.errorText()};
     if (m_parser.isSet(m_help))
@@ -28,6 +44,15 @@ void OptionParser::requireValue(const QCommandLineOption &option, const char *wh
 {
     if (m_parser.isSet(option) && m_parser.value(option).isEmpty())
         throw UsageError{QStringLiteral("--%1 needs %2").arg(option.names().first(), QLatin1String(what))};
+}
+
+double OptionParser::number(const QCommandLineOption &option, double min, double max, const char *what) const
+{
+    bool ok = false;
+    const double value = m_parser.value(option).toDouble(&ok);
+    if (!ok || !(value >= min && value <= max))
+        throw UsageError{QStringLiteral("--%1 \"%2\" is not %3").arg(option.names().first(), m_parser.value(option), QLatin1String(what))};
+    return value;
 }
 
 } // namespace cli

@@ -20,6 +20,10 @@ public:
     // The options, with --help and -h added.
     explicit OptionParser(const QList<QCommandLineOption> &options);
 
+    // --NAME may stand alone, meaning whenAbsent, or take a whole number as its value
+    // ("--wait", "--wait 60", "--wait=60").
+    void allowBareOption(const QString &name, const QString &whenAbsent);
+
     // arguments[0] is the program name. False when help is asked for; the
     // options are then not checked further.
     bool parse(const QStringList &arguments);
@@ -29,8 +33,12 @@ public:
     // Throws "--NAME needs WHAT" when the option is given an empty value.
     void requireValue(const QCommandLineOption &option, const char *what) const;
 
+    // The option's value as a number in [min, max]; throws "--NAME \"x\" is not WHAT".
+    double number(const QCommandLineOption &option, double min, double max, const char *what) const;
+
 private:
     QCommandLineParser m_parser;
+    QList<std::pair<QString, QString>> m_bare;
     QCommandLineOption m_help;
 };
 

@@ -1,5 +1,6 @@
 #include "envelope_report/rptEnvelope.h"
 
+#include "envelope_report/EnvelopeLayout.h"
 #include "envelope_report/ZipFormatter.h"
 #include "folders_settings/modFolderFunctions.h"
 #include "folders_settings/modGetParentEXEPath.h"
@@ -65,16 +66,14 @@ void rptEnvelope::loadDesign()
 {
     // The design's page is Letter with one-inch margins (the engine's new page);
     // ActiveReport_ReportStart turns it into the envelope at every run.
-    setPrintWidth(13680);
-    engine::Section &detail = addSection(QStringLiteral("Detail"), 5760);
-    const QString times = QStringLiteral("Times New Roman");
-    detail.add<engine::TextBox>(QStringLiteral("fldAddress"), QRectF(6300, 2970, 3510, 1080), engine::TextStyle{times, {}, {}, {}});
-    detail.add<engine::Barcode>(QStringLiteral("barPostNet"), QRectF(6300, 4050, 3510, 360), QStringLiteral("FooterBarCode"),
-                                engine::TextStyle{QStringLiteral("Arial"), 8.0, false, false});
-    // The name line's one extra style setting: bold, so the sender stands out.
-    detail.add<engine::TextBox>(QStringLiteral("fldReturnAddressName"), QRectF(360, 360, 4320, 360),
-                                engine::TextStyle{times, 14.5, true, {}});
-    detail.add<engine::TextBox>(QStringLiteral("fldReturnAddress"), QRectF(360, 720, 3510, 810), engine::TextStyle{times, {}, {}, {}});
+    setPrintWidth(EnvelopeLayout::printWidthTwips);
+    engine::Section &detail = addSection(QStringLiteral("Detail"), EnvelopeLayout::detailHeightTwips);
+    for (const EnvelopeLayout::Box &box : EnvelopeLayout::boxes()) {
+        if (box.kind == EnvelopeLayout::Box::Kind::Barcode)
+            detail.add<engine::Barcode>(box.name, box.rectTwips, box.dataField, box.style);
+        else
+            detail.add<engine::TextBox>(box.name, box.rectTwips, box.style);
+    }
 }
 
 void rptEnvelope::ActiveReport_Initialize()
@@ -136,8 +135,8 @@ void rptEnvelope::ActiveReport_ReportStart()
     pageSettings().setTopMargin(0);
     pageSettings().setRightMargin(0);
     pageSettings().setBottomMargin(0);
-    printerSettings().setPaperSize(20);  // No. 10 envelope
-    printerSettings().setPaperSource(5); // envelope feeder
+    printerSettings().setPaperSize(engine::PaperCatalog::paperNo10Envelope);
+    printerSettings().setPaperSource(engine::PaperCatalog::sourceEnvelopeFeeder);
     pageSettings().setOrientation(engine::PaperCatalog::orientationLandscape);
     barcode(QStringLiteral("barPostNet")).setStyle(engine::Barcode::stylePostnet);
 }

@@ -10,7 +10,7 @@ namespace engine {
 // A control of a section, placed in twips from the section's top-left corner.
 class ENGINE_EXPORT Control {
 public:
-    enum class Kind { TextBox, Barcode };
+    enum class Kind { TextBox, Barcode, Box };
 
     virtual ~Control() = default;
     Control(const Control &) = delete;

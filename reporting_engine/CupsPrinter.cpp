@@ -2,8 +2,10 @@
 
 #include "reporting_engine/EngineError.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QThread>
 
 #include <cups/cups.h>
 
@@ -163,6 +165,50 @@ void foldIntoMediaCol(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, Optio
     options.set("media-col", col.constData());
 }
 
+QList<QByteArray> keywords(ipp_attribute_t *attr)
+{
+    QList<QByteArray> out;
+    for (int i = 0; attr && i < ippGetCount(attr); ++i)
+        if (const char *k = ippGetString(attr, i, nullptr))
+            out << QByteArray(k);
+    return out;
+}
+
+std::vector<ReadyMedia> readyMedia(http_t *http, cups_dest_t *dest, cups_dinfo_t *info)
+{
+    std::vector<ReadyMedia> out;
+    ipp_attribute_t *ready = cupsFindDestReady(http, dest, info, "media-col");
+    for (int i = 0; ready && i < ippGetCount(ready); ++i) {
+        ipp_t *col = ippGetCollection(ready, i);
+        ReadyMedia m;
+        if (ipp_attribute_t *source = ippFindAttribute(col, "media-source", IPP_TAG_ZERO))
+            m.source = ippGetString(source, 0, nullptr);
+        if (ipp_attribute_t *size = ippFindAttribute(col, "media-size", IPP_TAG_BEGIN_COLLECTION)) {
+            ipp_t *dims = ippGetCollection(size, 0);
+            ipp_attribute_t *x = ippFindAttribute(dims, "x-dimension", IPP_TAG_INTEGER);
+            ipp_attribute_t *y = ippFindAttribute(dims, "y-dimension", IPP_TAG_INTEGER);
+            if (x && y)
+                m.sizeHmm = QSize(ippGetInteger(x, 0), ippGetInteger(y, 0));
+        }
+        out.push_back(m);
+    }
+    return out;
+}
+
+CupsDestination readDestination(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, const QByteArray &media)
+{
+    CupsDestination d;
+    d.name = QString::fromUtf8(dest->name);
+    d.isDefault = dest->is_default != 0;
+    d.description = QString::fromUtf8(cupsGetOption("printer-info", dest->num_options, dest->options));
+    d.sources = keywords(cupsFindDestSupported(http, dest, info, "media-source"));
+    d.ready = readyMedia(http, dest, info);
+    cups_size_t size{};
+    d.offersMedia = !media.isEmpty()
+                    && cupsGetDestMediaByName(http, dest, info, media.constData(), CUPS_MEDIA_FLAGS_DEFAULT, &size);
+    return d;
+}
+
 void cancelQuietly(cups_dest_t *dest, int jobId)
 {
     if (Http http = connectToScheduler())
@@ -182,18 +228,18 @@ std::optional<QString> CupsPrinter::defaultDestination()
     return QString::fromUtf8(dest->name);
 }
 
-int CupsPrinter::submit(const CupsJobRequest &request)
+CupsJob CupsPrinter::submit(const CupsJobRequest &request)
 {
-    // Read the whole document before anything reaches CUPS, so a bad file
-    // never leaves an empty job behind.
+    // Check the document before anything reaches CUPS, so a bad file never
+    // leaves an empty job behind; it is sent in chunks, never held whole.
     QFile file(request.documentPath);
+    const auto fileError = [&](const QString &why) {
+        return EngineError(QStringLiteral("Cannot print \"%1\": %2").arg(request.documentPath, why));
+    };
     if (!file.open(QIODevice::ReadOnly))
-        throw EngineError(QStringLiteral("Cannot print \"%1\": %2").arg(request.documentPath, file.errorString()));
-    const QByteArray document = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        throw EngineError(QStringLiteral("Cannot print \"%1\": %2").arg(request.documentPath, file.errorString()));
-    if (!document.startsWith("%PDF-"))
-        throw EngineError(QStringLiteral("Cannot print \"%1\": it is not a PDF file").arg(request.documentPath));
+        throw fileError(file.errorString());
+    if (file.peek(5) != "%PDF-")
+        throw fileError(file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("it is not a PDF file"));
     const QString documentName = QFileInfo(request.documentPath).fileName();
 
     const QString queueText = describeQueue(request.queue);
@@ -216,6 +262,14 @@ int CupsPrinter::submit(const CupsJobRequest &request)
     Options options;
     for (const auto &[name, value] : request.options)
         options.set(name.constData(), value.constData());
+    CupsJob job;
+    job.queue = QString::fromUtf8(dest->name);
+    if (!options.get("media-source")) {
+        const QByteArray media = options.get("media");
+        job.source = chooseSource(readDestination(http.get(), dest.get(), info.get(), media), request);
+        if (!job.source.keyword.isEmpty())
+            options.set("media-source", job.source.keyword.constData());
+    }
     foldIntoMediaCol(http.get(), dest.get(), info.get(), options, request.zeroMargins);
 
     const QByteArray title = (request.title.isEmpty() ? documentName : request.title).toUtf8();
@@ -237,16 +291,164 @@ int CupsPrinter::submit(const CupsJobRequest &request)
         != HTTP_STATUS_CONTINUE) {
         throw abandon(QStringLiteral("the document could not be started"));
     }
-    for (qsizetype offset = 0; offset < document.size(); offset += kWriteChunk) {
-        const qsizetype length = std::min(kWriteChunk, document.size() - offset);
-        if (cupsWriteRequestData(http.get(), document.constData() + offset, static_cast<size_t>(length))
-            != HTTP_STATUS_CONTINUE) {
-            throw abandon(QStringLiteral("sending the document failed"));
+    QByteArray chunk(kWriteChunk, Qt::Uninitialized);
+    for (;;) {
+        const qint64 length = file.read(chunk.data(), chunk.size());
+        if (length < 0) {
+            const QString why = QStringLiteral("reading \"%1\" failed: %2").arg(request.documentPath, file.errorString());
+            throw abandon(why);
         }
+        if (length == 0)
+            break;
+        if (cupsWriteRequestData(http.get(), chunk.constData(), static_cast<size_t>(length)) != HTTP_STATUS_CONTINUE)
+            throw abandon(QStringLiteral("sending the document failed"));
     }
     if (failed(cupsFinishDestDocument(http.get(), dest.get(), info.get())))
         throw abandon(QStringLiteral("the document was refused"));
-    return jobId;
+    job.id = jobId;
+    return job;
+}
+
+MediaSourceChoice CupsPrinter::chooseSource(const CupsDestination &destination, const CupsJobRequest &request)
+{
+    if (!request.sourceOverride.isEmpty()) {
+        if (!destination.sources.isEmpty() && !destination.sources.contains(request.sourceOverride)) {
+            throw EngineError(QStringLiteral("Printer \"%1\" offers no paper source \"%2\"; it offers: %3.")
+                                  .arg(destination.name, QString::fromUtf8(request.sourceOverride),
+                                       QString::fromUtf8(destination.sources.join(", "))));
+        }
+        return {request.sourceOverride, QStringLiteral("the printer profile's source"), false};
+    }
+    if (!request.paperSource)
+        return {};
+    QSize paperHmm;
+    for (const auto &[name, value] : request.options) {
+        if (name == "media") {
+            if (const pwg_media_t *pwg = pwgMediaForPWG(value.constData()))
+                paperHmm = QSize(pwg->width, pwg->length);
+        }
+    }
+    return MediaSourceChooser::choose(*request.paperSource, paperHmm, destination.sources, destination.ready);
+}
+
+std::vector<CupsDestination> CupsPrinter::destinations()
+{
+    const Http http = connectToScheduler();
+    if (!http) {
+        throw EngineError(QStringLiteral("The CUPS scheduler at %1 is not reachable (%2)")
+                              .arg(QString::fromUtf8(cupsServer()), cupsError()));
+    }
+    cups_dest_t *dests = nullptr;
+    const int count = cupsGetDests2(http.get(), &dests);
+    std::vector<CupsDestination> out;
+    for (int i = 0; i < count; ++i) {
+        if (dests[i].instance)
+            continue; // lpoptions instances are the same printer
+        CupsDestination d;
+        d.name = QString::fromUtf8(dests[i].name);
+        d.isDefault = dests[i].is_default != 0;
+        out.push_back(d);
+    }
+    cupsFreeDests(count, dests);
+    std::stable_partition(out.begin(), out.end(), [](const CupsDestination &d) { return d.isDefault; });
+    return out;
+}
+
+CupsDestination CupsPrinter::destination(const QString &queue, const QByteArray &media)
+{
+    const QString queueText = describeQueue(queue);
+    const Http http = connectToScheduler();
+    if (!http) {
+        throw EngineError(QStringLiteral("Cannot ask %1: the CUPS scheduler at %2 is not reachable (%3)")
+                              .arg(queueText, QString::fromUtf8(cupsServer()), cupsError()));
+    }
+    const QByteArray name = queue.toUtf8();
+    const Dest dest(cupsGetNamedDest(http.get(), name.isEmpty() ? nullptr : name.constData(), nullptr));
+    if (!dest)
+        throw EngineError(QStringLiteral("There is no %1: %2").arg(queueText, cupsError()));
+    const DestInfo info(cupsCopyDestInfo(http.get(), dest.get()));
+    if (!info)
+        throw EngineError(QStringLiteral("Cannot ask %1: %2").arg(queueText, cupsError()));
+    return readDestination(http.get(), dest.get(), info.get(), media);
+}
+
+namespace {
+
+QString joinedStrings(ipp_t *response, const char *name)
+{
+    QStringList parts;
+    ipp_attribute_t *attr = ippFindAttribute(response, name, IPP_TAG_ZERO);
+    for (int i = 0; attr && i < ippGetCount(attr); ++i) {
+        const QString v = QString::fromUtf8(ippGetString(attr, i, nullptr));
+        if (!v.isEmpty() && v != QLatin1String("none"))
+            parts << v;
+    }
+    return parts.join(QStringLiteral(", "));
+}
+
+struct IppFree {
+    void operator()(ipp_t *ipp) const { ippDelete(ipp); }
+};
+using IppResponse = std::unique_ptr<ipp_t, IppFree>;
+
+IppResponse ask(http_t *http, ipp_op_t op, const QByteArray &queue, int jobId, std::initializer_list<const char *> wanted)
+{
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof(uri), "ipp", nullptr, "localhost", 0, "/printers/%s", queue.constData());
+    ipp_t *request = ippNewRequest(op);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    if (jobId > 0)
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    std::vector<const char *> names(wanted);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", static_cast<int>(names.size()),
+                  nullptr, names.data());
+    return IppResponse(cupsDoRequest(http, request, jobId > 0 ? "/jobs/" : "/"));
+}
+
+} // namespace
+
+CupsJobEnd CupsPrinter::waitForJob(const QString &queue, int jobId, int timeoutSeconds)
+{
+    constexpr int pollMs = 250;
+    const QByteArray name = queue.toUtf8();
+    const QDeadlineTimer deadline(std::chrono::seconds(std::max(timeoutSeconds, 0)));
+    CupsJobEnd end;
+    for (;;) {
+        const Http http = connectToScheduler();
+        if (!http) {
+            throw EngineError(QStringLiteral("Cannot follow job %1 on %2: the CUPS scheduler at %3 is not reachable (%4)")
+                                  .arg(jobId).arg(describeQueue(queue), QString::fromUtf8(cupsServer()), cupsError()));
+        }
+        const IppResponse job = ask(http.get(), IPP_OP_GET_JOB_ATTRIBUTES, name, jobId,
+                                    {"job-state", "job-state-reasons", "job-printer-state-message"});
+        ipp_attribute_t *state = job ? ippFindAttribute(job.get(), "job-state", IPP_TAG_ENUM) : nullptr;
+        if (!state) {
+            throw EngineError(QStringLiteral("Cannot follow job %1 on %2: %3").arg(jobId).arg(describeQueue(queue), cupsError()));
+        }
+        const auto jstate = static_cast<ipp_jstate_t>(ippGetInteger(state, 0));
+        if (jstate >= IPP_JSTATE_CANCELED || deadline.hasExpired()) {
+            end.state = jstate == IPP_JSTATE_COMPLETED ? CupsJobEnd::State::Completed
+                        : jstate == IPP_JSTATE_ABORTED  ? CupsJobEnd::State::Aborted
+                        : jstate == IPP_JSTATE_CANCELED ? CupsJobEnd::State::Canceled
+                                                        : CupsJobEnd::State::StillPending;
+            if (end.state == CupsJobEnd::State::Completed)
+                return end;
+            QStringList jobReasons{joinedStrings(job.get(), "job-state-reasons"),
+                                    joinedStrings(job.get(), "job-printer-state-message")};
+            jobReasons.removeAll(QString());
+            end.jobReasons = jobReasons.join(QStringLiteral("; "));
+            if (const IppResponse printer = ask(http.get(), IPP_OP_GET_PRINTER_ATTRIBUTES, name, 0,
+                                                {"printer-state-reasons", "printer-state-message"})) {
+                QStringList reasons{joinedStrings(printer.get(), "printer-state-reasons"),
+                                    joinedStrings(printer.get(), "printer-state-message")};
+                reasons.removeAll(QString());
+                end.printerReasons = reasons.join(QStringLiteral("; "));
+            }
+            return end;
+        }
+        QThread::msleep(pollMs);
+    }
 }
 
 } // namespace engine

@@ -1,7 +1,10 @@
 #pragma once
 
+#include "reporting_engine/MediaSourceChooser.h"
+
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <utility>
@@ -18,6 +21,36 @@ struct CupsJobRequest {
     // {"media-source", "envelope"}, {"print-scaling", "none"}.
     std::vector<std::pair<QByteArray, QByteArray>> options;
     bool zeroMargins = false; // ask for borderless/zero margins, only where the printer supports them
+    // A Windows paper-source code, matched to the printer's own sources by meaning
+    // (an explicit "media-source" option is sent as given instead).
+    std::optional<int> paperSource;
+    // The printer profile's source: used as given, when the printer offers it.
+    QByteArray sourceOverride;
+};
+
+// What a destination says of itself, as far as choosing paper goes.
+struct CupsDestination {
+    QString name;
+    bool isDefault = false;
+    QString description;            // printer-info
+    QList<QByteArray> sources;      // media-source-supported
+    std::vector<ReadyMedia> ready;  // media-col-ready
+    bool offersMedia = false;       // the asked-for media is among its sizes
+};
+
+// A job CUPS took, and the source it was sent to.
+struct CupsJob {
+    QString queue;
+    int id = 0;
+    MediaSourceChoice source;
+};
+
+// How a job ended, as far as it was followed.
+struct CupsJobEnd {
+    enum class State { Completed, Aborted, Canceled, StillPending };
+    State state = State::StillPending;
+    QString jobReasons;     // job-state-reasons and job-printer-state-message
+    QString printerReasons; // printer-state-reasons and printer-state-message
 };
 
 // Printing through libcups, talking to the scheduler named by CUPS_SERVER /
@@ -35,7 +68,18 @@ public:
     // the only form in which a PPD queue maps the source to its InputSlot and
     // the margins to a borderless size. A job CUPS refuses half-way is
     // cancelled. Throws EngineError naming the queue and CUPS's own error.
-    static int submit(const CupsJobRequest &request);
+    static CupsJob submit(const CupsJobRequest &request);
+
+    // Every destination's name, the default first marked; throws EngineError when
+    // the scheduler is not reachable.
+    static std::vector<CupsDestination> destinations();
+    // What one destination reports (once), with whether it offers this media.
+    static CupsDestination destination(const QString &queue, const QByteArray &media);
+    // The source a job with this request would be sent to on that destination.
+    static MediaSourceChoice chooseSource(const CupsDestination &destination, const CupsJobRequest &request);
+
+    // Follows a job until it has ended or the time is up (polling the scheduler).
+    static CupsJobEnd waitForJob(const QString &queue, int jobId, int timeoutSeconds);
 };
 
 } // namespace engine

@@ -191,6 +191,9 @@ void PageRenderer::paint(PageCanvas &canvas, const Report &report)
             case Control::Kind::Barcode:
                 d->paintBarcode(canvas, static_cast<const Barcode &>(*control), origin, report);
                 break;
+            case Control::Kind::Box:
+                canvas.fillRect(control->geometry().translated(origin));
+                break;
             }
         }
         origin.ry() += section->height();

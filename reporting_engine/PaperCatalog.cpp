@@ -18,15 +18,15 @@ constexpr std::array papers{
 };
 
 constexpr std::array sources{
-    PaperCatalog::Source{1, "upper tray", "top"},
-    PaperCatalog::Source{2, "lower tray", "bottom"},
-    PaperCatalog::Source{3, "middle tray", "middle"},
-    PaperCatalog::Source{4, "manual feed", "manual"},
-    PaperCatalog::Source{5, "envelope feeder", "envelope"},
-    PaperCatalog::Source{6, "manual envelope feed", "by-pass-tray"},
-    PaperCatalog::Source{7, "automatic selection", "auto"},
-    PaperCatalog::Source{11, "large-capacity tray", "large-capacity"},
-    PaperCatalog::Source{15, "form source", "auto"},
+    PaperCatalog::Source{1, "upper tray"},
+    PaperCatalog::Source{2, "lower tray"},
+    PaperCatalog::Source{3, "middle tray"},
+    PaperCatalog::Source{4, "manual feed"},
+    PaperCatalog::Source{5, "envelope feeder"},
+    PaperCatalog::Source{6, "manual envelope feed"},
+    PaperCatalog::Source{7, "automatic selection"},
+    PaperCatalog::Source{11, "large-capacity tray"},
+    PaperCatalog::Source{15, "form source"},
 };
 
 } // namespace

@@ -19,11 +19,15 @@ public:
         double heightTwips;
         const char *cupsMedia;  // PWG self-describing media name
     };
+    // Which of the printer's own sources serves one is chosen by MediaSourceChooser.
     struct Source {
         int code;
         const char *name;
-        const char *cupsMediaSource; // IPP media-source keyword
     };
+
+    // The codes the envelope uses, by name.
+    static constexpr int paperNo10Envelope = 20; // DMPAPER_ENV_10
+    static constexpr int sourceEnvelopeFeeder = 5; // DMBIN_ENVELOPE
 
     static constexpr int orientationPortrait = 1;
     static constexpr int orientationLandscape = 2;

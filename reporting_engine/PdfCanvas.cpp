@@ -40,7 +40,7 @@ struct PdfCanvas::Private {
 PdfCanvas::PdfCanvas(PdfFontSet &fonts) : d(std::make_unique<Private>(fonts)) {}
 PdfCanvas::~PdfCanvas() = default;
 
-void PdfCanvas::beginPage(const QSizeF &pageTwips, std::string buffer)
+void PdfCanvas::beginPage(const QSizeF &pageTwips, std::string buffer, const PagePlacement &placement)
 {
     d->out = std::move(buffer);
     d->out.clear();
@@ -53,6 +53,19 @@ void PdfCanvas::beginPage(const QSizeF &pageTwips, std::string buffer)
     d->out += " 0 ";
     appendNumber(d->out, pageTwips.height() * scale, 4);
     d->out += " cm\n";
+    // One more matrix, so text, bars and clips all move alike; none for the
+    // identity, so unplaced pages stay as they always were.
+    if (!placement.isIdentity()) {
+        const QTransform t = placement.transform(pageTwips);
+        for (const double v : {t.m11(), t.m12(), t.m21(), t.m22()}) {
+            appendNumber(d->out, v, 4);
+            d->out += ' ';
+        }
+        appendNumber(d->out, t.dx());
+        d->out += ' ';
+        appendNumber(d->out, t.dy());
+        d->out += " cm\n";
+    }
 }
 
 std::string PdfCanvas::endPage()

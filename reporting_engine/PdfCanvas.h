@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reporting_engine/PageCanvas.h"
+#include "reporting_engine/PagePlacement.h"
 
 #include <QSizeF>
 
@@ -22,8 +23,9 @@ public:
     PdfCanvas &operator=(const PdfCanvas &) = delete;
 
     // Starts a page of this size, writing its operators into `buffer` (emptied,
-    // its capacity kept, so pages reuse their memory).
-    void beginPage(const QSizeF &pageTwips, std::string buffer);
+    // its capacity kept, so pages reuse their memory). Everything drawn on it is
+    // moved by the placement, in twips, before it becomes points.
+    void beginPage(const QSizeF &pageTwips, std::string buffer, const PagePlacement &placement = PagePlacement());
     // The page's content stream; the canvas is idle until the next beginPage().
     std::string endPage();
 

@@ -234,7 +234,7 @@ PdfDocumentWriter::~PdfDocumentWriter()
     d->stopWriter();
 }
 
-PageCanvas &PdfDocumentWriter::beginPage(const QSizeF &pageTwips)
+PageCanvas &PdfDocumentWriter::beginPage(const QSizeF &pageTwips, const PagePlacement &placement)
 {
     if (d->finished)
         throw EngineError(QStringLiteral("The PDF document \"%1\" is already finished.").arg(d->title));
@@ -248,7 +248,7 @@ PageCanvas &PdfDocumentWriter::beginPage(const QSizeF &pageTwips)
         }
     }
     d->pageSize = pageTwips;
-    d->canvas.beginPage(pageTwips, std::move(buffer));
+    d->canvas.beginPage(pageTwips, std::move(buffer), placement);
     d->inPage = true;
     return d->canvas;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reporting_engine/PagePlacement.h"
+
 #include <QSizeF>
 #include <QString>
 
@@ -27,8 +29,9 @@ public:
     PdfDocumentWriter &operator=(const PdfDocumentWriter &) = delete;
 
     // A new page of this size: draw on the canvas in twips from its top-left
-    // corner, then call endPage().
-    PageCanvas &beginPage(const QSizeF &pageTwips);
+    // corner, then call endPage(). The placement moves the drawing on the page;
+    // the page's size stays.
+    PageCanvas &beginPage(const QSizeF &pageTwips, const PagePlacement &placement = PagePlacement());
     void endPage();
     // Writes the rest of the document; nothing can be added after it.
     void finish();

@@ -7,13 +7,17 @@
 namespace engine {
 
 struct PdfPageSink::Private {
-    Private(QIODevice &device, QString title, QString outputName) : writer(device, std::move(title), std::move(outputName)) {}
+    Private(QIODevice &device, QString title, QString outputName, const PagePlacement &p)
+        : writer(device, std::move(title), std::move(outputName)), placement(p)
+    {
+    }
     PdfDocumentWriter writer;
+    PagePlacement placement;
     PageRenderer renderer;
 };
 
-PdfPageSink::PdfPageSink(QIODevice &device, QString documentTitle, QString outputName)
-    : d(std::make_unique<Private>(device, std::move(documentTitle), std::move(outputName)))
+PdfPageSink::PdfPageSink(QIODevice &device, QString documentTitle, QString outputName, PagePlacement placement)
+    : d(std::make_unique<Private>(device, std::move(documentTitle), std::move(outputName), placement))
 {
 }
 
@@ -21,7 +25,7 @@ PdfPageSink::~PdfPageSink() = default;
 
 void PdfPageSink::addPage(const Report &report)
 {
-    d->renderer.paint(d->writer.beginPage(report.pageSizeTwips()), report);
+    d->renderer.paint(d->writer.beginPage(report.pageSizeTwips(), d->placement), report);
     d->writer.endPage();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reporting_engine/PageSink.h"
+#include "reporting_engine/PagePlacement.h"
 
 #include <QString>
 
@@ -15,7 +16,9 @@ namespace engine {
 class PdfPageSink final : public PageSink {
 public:
     // outputName says in errors what is being written; see PdfDocumentWriter.
-    PdfPageSink(QIODevice &device, QString documentTitle, QString outputName = QString());
+    // Every page's drawing is moved by the placement (a printer's own), its size kept.
+    PdfPageSink(QIODevice &device, QString documentTitle, QString outputName = QString(),
+                PagePlacement placement = PagePlacement());
     ~PdfPageSink() override;
 
     void addPage(const Report &report) override;

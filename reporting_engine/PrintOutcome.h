@@ -1,5 +1,8 @@
 #pragma once
 
+#include "reporting_engine/MediaSourceChooser.h"
+#include "reporting_engine/PrinterProfile.h"
+
 #include <QStringList>
 
 namespace engine {
@@ -14,6 +17,8 @@ struct PrintOutcome {
     QStringList files;  // SavedPdf / SavedPng: the files written
     int pages = 0;
     bool fellBackToFile = false; // no printer was available, so the output went to a PDF file
+    MediaSourceChoice source;    // Printed: the paper source the job asked for, and why
+    PrinterProfile profile;      // Printed: the printer's profile that shaped the pages
 };
 
 } // namespace engine

@@ -8,6 +8,8 @@
 #include "reporting_engine/PaperCatalog.h"
 #include "reporting_engine/PdfPageSink.h"
 #include "reporting_engine/PngPageSink.h"
+#include "reporting_engine/PrinterProfiles.h"
+#include "reporting_engine/Twips.h"
 #include "reporting_engine/WriteFailure.h"
 
 #include <QDir>
@@ -31,6 +33,11 @@ struct Report::Private {
     std::shared_ptr<platform::PrinterDialog> dialog;
     std::function<bool()> cancelled;
     PrintOutcome outcome;
+    PrinterProfiles profiles;
+    bool ignoresPlacement = false;
+
+    CupsJobRequest jobFor(const QString &queue, const QString &spoolPath, const PrinterProfile &profile) const;
+    PrintOutcome saveInsteadOfPrinting(Report &report);
 
     void throwIfCancelled() const
     {
@@ -109,6 +116,7 @@ void Report::setDestination(const PrintDestination &destination) { d->destinatio
 const PrintDestination &Report::destination() const { return d->destination; }
 void Report::setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog) { d->dialog = std::move(dialog); }
 void Report::setSettingObserver(SettingObserver::Callback callback) { d->observer->setCallback(std::move(callback)); }
+void Report::setIgnoresPrinterPlacement(bool ignores) { d->ignoresPlacement = ignores; }
 void Report::setCancelCheck(std::function<bool()> cancelled) { d->cancelled = std::move(cancelled); }
 const PrintOutcome &Report::lastOutcome() const { return d->outcome; }
 
@@ -131,22 +139,74 @@ int Report::run(PageSink &sink)
 
 namespace {
 
-std::vector<std::pair<QByteArray, QByteArray>> cupsOptionsFor(const Report &report)
-{
-    std::vector<std::pair<QByteArray, QByteArray>> options;
-    if (const auto paper = PaperCatalog::paper(report.printerSettings().paperSize()))
-        options.emplace_back("media", paper->cupsMedia);
-    if (const auto source = PaperCatalog::source(report.printerSettings().paperSource()))
-        options.emplace_back("media-source", source->cupsMediaSource);
-    // The page is laid out to the twip: the printer must not fit it to its own idea of the page.
-    options.emplace_back("print-scaling", "none");
-    return options;
-}
-
 bool hasZeroMargins(const PageSettings &page)
 {
     return page.leftMargin() == 0 && page.rightMargin() == 0 && page.topMargin() == 0 && page.bottomMargin() == 0;
 }
+
+} // namespace
+
+CupsJobRequest Report::Private::jobFor(const QString &queue, const QString &spoolPath, const PrinterProfile &profile) const
+{
+    CupsJobRequest job;
+    job.queue = queue;
+    job.title = title;
+    job.documentPath = spoolPath;
+    if (const auto paper = PaperCatalog::paper(printer.paperSize()))
+        job.options.emplace_back("media", paper->cupsMedia);
+    // The page is laid out to the twip: the printer must not fit it to its own idea of the page.
+    job.options.emplace_back("print-scaling", "none");
+    job.paperSource = printer.paperSource();
+    job.sourceOverride = profile.source.toUtf8();
+    job.zeroMargins = hasZeroMargins(page);
+    return job;
+}
+
+void Report::checkPlacement(const PagePlacement &placement) const
+{
+    std::vector<std::pair<QString, QRectF>> boxes;
+    QPointF origin(d->page.leftMargin(), d->page.topMargin());
+    for (const auto &section : d->sections) {
+        for (const auto &control : section->controls())
+            boxes.emplace_back(control->name(), control->geometry().translated(origin));
+        origin.ry() += section->height();
+    }
+    checkPlacement(placement, pageSizeTwips(), boxes);
+}
+
+void Report::checkPlacement(const PagePlacement &placement, const QSizeF &pageTwips,
+                            const std::vector<std::pair<QString, QRectF>> &boxes)
+{
+    const QTransform t = placement.transform(pageTwips);
+    // A hair's tolerance: inches typed with three decimals don't land on whole twips.
+    const QRectF page = QRectF(QPointF(0, 0), pageTwips).adjusted(-0.5, -0.5, 0.5, 0.5);
+    for (const auto &[name, box] : boxes) {
+        if (!page.contains(t.mapRect(box))) {
+            throw EngineError(QStringLiteral("Moved %1 in right and %2 in down, %3 would lie off the page.")
+                                  .arg(twips::toInches(placement.offsetXTwips))
+                                  .arg(twips::toInches(placement.offsetYTwips))
+                                  .arg(name));
+        }
+    }
+}
+
+namespace {
+
+// Refuses a page the printer's placement would push off the paper, before it is made.
+class PlacementCheck final : public PageSink {
+public:
+    PlacementCheck(PageSink &next, const PagePlacement &placement) : m_next(next), m_placement(placement) {}
+    void addPage(const Report &report) override
+    {
+        report.checkPlacement(m_placement);
+        m_next.addPage(report);
+    }
+    void finish() override { m_next.finish(); }
+
+private:
+    PageSink &m_next;
+    PagePlacement m_placement;
+};
 
 } // namespace
 
@@ -174,14 +234,8 @@ void Report::PrintReport(bool showPrintDialog)
         break;
     }
     case PrintDestination::Kind::Printer: {
-        // The whole job is made before anything reaches CUPS, so a failing run submits nothing.
-        QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("envelope-spool-XXXXXX.pdf")));
-        const QString spoolName = QStringLiteral("the print job \"%1\" (spooled in %2)").arg(d->title, QDir::toNativeSeparators(QDir::tempPath()));
-        if (!spool.open())
-            throw EngineError(QStringLiteral("Cannot make %1: %2.").arg(spoolName, spool.errorString()));
-        PdfPageSink sink(spool, d->title, spoolName);
-        outcome.pages = run(sink); // the writer's finish flushes the file and reports a failure
-
+        // The printer is chosen before the job is made: the clerk answers the
+        // dialog first, and the printer's profile shapes the pages.
         QString queue = destination.target;
         if (showPrintDialog && d->dialog) {
             const std::optional<QString> chosen = d->dialog->choosePrinter(d->title);
@@ -195,37 +249,52 @@ void Report::PrintReport(bool showPrintDialog)
             if (const auto dflt = CupsPrinter::defaultDestination())
                 queue = *dflt;
         }
-        d->throwIfCancelled();
         if (queue.isEmpty()) {
-            // No printer here: keep the output as a PDF named after the report, never over an existing file.
-            OutputFile out(QDir::current().filePath(d->title + QStringLiteral(".pdf")), OutputFile::Policy::NeverReplace);
-            spool.seek(0);
-            while (!spool.atEnd()) {
-                const QByteArray chunk = spool.read(1 << 16);
-                if (chunk.isEmpty() || out.device().write(chunk) != chunk.size())
-                    throw EngineError(QStringLiteral("Cannot write the PDF for \"%1\": %2.").arg(d->title, WriteFailure::reason(out.device())));
-            }
-            const QString saved = out.commit();
-            std::fprintf(stderr, "No printer is available: \"%s\" was saved as %s\n", qUtf8Printable(d->title),
-                         qUtf8Printable(QDir::toNativeSeparators(saved)));
-            outcome.kind = PrintOutcome::Kind::SavedPdf;
-            outcome.fellBackToFile = true;
-            outcome.files << saved;
+            outcome = d->saveInsteadOfPrinting(*this);
             break;
         }
-        CupsJobRequest job;
-        job.queue = queue;
-        job.title = d->title;
-        job.documentPath = spool.fileName();
-        job.options = cupsOptionsFor(*this);
-        job.zeroMargins = hasZeroMargins(d->page);
-        outcome.jobId = CupsPrinter::submit(job);
-        outcome.queue = queue;
+        // Read once per job; a damaged file stops the job before anything is made.
+        const PrinterProfile profile = d->profiles.profile(queue);
+        const PagePlacement placement = d->ignoresPlacement ? PagePlacement() : profile.placement();
+
+        // The whole job is made before anything reaches CUPS, so a failing run submits nothing.
+        QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("envelope-spool-XXXXXX.pdf")));
+        const QString spoolName = QStringLiteral("the print job \"%1\" (spooled in %2)").arg(d->title, QDir::toNativeSeparators(QDir::tempPath()));
+        if (!spool.open())
+            throw EngineError(QStringLiteral("Cannot make %1: %2.").arg(spoolName, spool.errorString()));
+        PdfPageSink pdf(spool, d->title, spoolName, placement);
+        PlacementCheck sink(pdf, placement);
+        outcome.pages = run(sink); // the writer's finish flushes the file and reports a failure
+        d->throwIfCancelled();
+
+        const CupsJob job = CupsPrinter::submit(d->jobFor(queue, spool.fileName(), profile));
+        outcome.jobId = job.id;
+        outcome.queue = job.queue;
+        outcome.source = job.source;
+        outcome.profile = profile;
         outcome.kind = PrintOutcome::Kind::Printed;
         break;
     }
     }
     d->outcome = outcome;
+}
+
+PrintOutcome Report::Private::saveInsteadOfPrinting(Report &report)
+{
+    // No printer here: keep the output as a PDF named after the report, never over an existing file.
+    const QString path = QDir::current().filePath(title + QStringLiteral(".pdf"));
+    OutputFile out(path, OutputFile::Policy::NeverReplace);
+    PdfPageSink sink(out.device(), title, QDir::toNativeSeparators(path));
+    PrintOutcome saved;
+    saved.pages = report.run(sink);
+    throwIfCancelled();
+    const QString file = out.commit();
+    std::fprintf(stderr, "No printer is available: \"%s\" was saved as %s\n", qUtf8Printable(title),
+                 qUtf8Printable(QDir::toNativeSeparators(file)));
+    saved.kind = PrintOutcome::Kind::SavedPdf;
+    saved.fellBackToFile = true;
+    saved.files << file;
+    return saved;
 }
 
 } // namespace engine

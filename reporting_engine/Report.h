@@ -3,6 +3,7 @@
 #include "reporting_engine/Barcode.h"
 #include "reporting_engine/EngineExport.h"
 #include "reporting_engine/Fields.h"
+#include "reporting_engine/PagePlacement.h"
 #include "reporting_engine/PageSettings.h"
 #include "reporting_engine/PrintDestination.h"
 #include "reporting_engine/PrintOutcome.h"
@@ -72,6 +73,10 @@ public:
     // The dialog PrintReport(true) shows; without one it prints to the destination as set.
     void setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog);
 
+    // A printer's profile moves and turns what is sent to it; a report that
+    // measures the printer (a calibration page) is printed as laid out.
+    void setIgnoresPrinterPlacement(bool ignores);
+
     // Called with every page, printer and barcode setting before it takes effect; may throw to refuse it.
     void setSettingObserver(SettingObserver::Callback callback);
 
@@ -84,6 +89,13 @@ public:
     // leaving no partial output behind.
     void PrintReport(bool showPrintDialog);
     const PrintOutcome &lastOutcome() const;
+
+    // Throws EngineError naming the first control that this placement would put
+    // off the page as the report has it now.
+    void checkPlacement(const PagePlacement &placement) const;
+    // The same for named boxes on a page of this size, before any report is made.
+    static void checkPlacement(const PagePlacement &placement, const QSizeF &pageTwips,
+                               const std::vector<std::pair<QString, QRectF>> &boxes);
 
     // Runs the report's events and hands each record's page to the sink; returns the page count.
     int run(PageSink &sink);

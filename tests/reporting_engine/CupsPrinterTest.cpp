@@ -113,7 +113,7 @@ TEST_P(CupsPrinterJobTest, JobCompletesWithTheRequestedSettings)
     job.title = title;
     job.options = c.options;
     job.zeroMargins = c.zeroMargins;
-    const int jobId = CupsPrinter::submit(job);
+    const int jobId = CupsPrinter::submit(job).id;
     ASSERT_GT(jobId, 0);
 
     const auto recorded = testsupport::waitForJobEnd(jobId);
@@ -169,7 +169,7 @@ TEST_F(CupsPrinterTest, EmptyQueueMeansTheDefaultDestination)
     ASSERT_TRUE(lock.isLocked());
     CupsJobRequest job = envelopeRequest(pdf_);
     job.queue.clear();
-    const int jobId = CupsPrinter::submit(job);
+    const int jobId = CupsPrinter::submit(job).id;
     const auto recorded = testsupport::waitForJobEnd(jobId);
     ASSERT_TRUE(recorded) << cupsLastErrorString();
     EXPECT_TRUE(recorded->printerUri.endsWith(QStringLiteral("/printers/envelope-test")));

@@ -1,17 +1,20 @@
 // The streaming PDF writer, checked with the tools a user's viewer is built on
 // (qpdf, poppler) rather than by reading our own bytes back.
 #include "reporting_engine/EngineError.h"
+#include "reporting_engine/FilledBox.h"
 #include "reporting_engine/FontFace.h"
 #include "reporting_engine/PageCanvas.h"
 #include "reporting_engine/PdfDocumentWriter.h"
 #include "reporting_engine/PdfPageSink.h"
 #include "reporting_engine/PdfSyntax.h"
+#include "reporting_engine/PngPageSink.h"
 #include "reporting_engine/Report.h"
 #include "reporting_engine/TrueTypeFont.h"
 #include "support/PdfReport.h"
 
 #include <QBuffer>
 #include <QFile>
+#include <QImage>
 #include <QPainterPath>
 #include <QProcess>
 #include <QRawFont>
@@ -271,6 +274,107 @@ TEST(PdfPageSinkSize, EachFurtherEnvelopeAddsUnderTwoKilobytes)
     const qint64 many = envelopeBytes(201);
     EXPECT_LT((many - one) / 200, 2048) << "one: " << one << " bytes, 201: " << many << " bytes";
 }
+
+// A report on the engine's new page (Letter, one-inch margins) with one mark:
+// a text box or a filled box, in its second section.
+class OneMarkReport final : public engine::Report {
+public:
+    explicit OneMarkReport(bool box) : Report(QStringLiteral("Mark"))
+    {
+        addSection(QStringLiteral("Header"), 720);
+        auto &detail = addSection(QStringLiteral("Detail"), 2880);
+        if (box)
+            detail.add<engine::FilledBox>(QStringLiteral("boxMark"), QRectF(720, 144, 1440, 288));
+        else
+            detail.add<engine::TextBox>(QStringLiteral("Mark"), QRectF(720, 144, 2880, 400), engine::TextStyle{});
+    }
+};
+
+struct PlacementCase {
+    const char *name;
+    engine::PagePlacement placement;
+};
+
+void PrintTo(const PlacementCase &row, std::ostream *os) { *os << row.name; }
+
+class PdfPagePlacementTest : public PdfDocumentWriterTest, public ::testing::WithParamInterface<PlacementCase> {
+protected:
+    QRectF markBox(const QString &name, const engine::PagePlacement &placement)
+    {
+        QFile file(path(name));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        OneMarkReport report(false);
+        engine::PdfPageSink sink(file, QStringLiteral("Mark"), QString(), placement);
+        report.run(sink);
+        file.close();
+        const testsupport::PdfReport pdf(file.fileName());
+        EXPECT_EQ(pdf.pageSizePoints(), QSizeF(612, 792)); // the paper stays as it is
+        const auto words = pdf.words();
+        return words.size() == 1 ? words[0].box : QRectF();
+    }
+};
+
+TEST_P(PdfPagePlacementTest, MovesTheTextByTheOffsetAfterTurningItAboutThePageCentre)
+{
+    const engine::PagePlacement &p = GetParam().placement;
+    const QRectF plain = markBox(QStringLiteral("plain.pdf"), {});
+    ASSERT_FALSE(plain.isNull());
+    QRectF expected = p.rotated180 ? QRectF(612 - plain.right(), 792 - plain.bottom(), plain.width(), plain.height()) : plain;
+    expected.translate(p.offsetXTwips / 20, p.offsetYTwips / 20);
+    const QRectF placed = markBox(QStringLiteral("placed.pdf"), p);
+    EXPECT_NEAR(placed.left(), expected.left(), 0.05);
+    EXPECT_NEAR(placed.top(), expected.top(), 0.05);
+    EXPECT_NEAR(placed.right(), expected.right(), 0.05);
+    EXPECT_NEAR(placed.bottom(), expected.bottom(), 0.05);
+}
+
+INSTANTIATE_TEST_SUITE_P(Placements, PdfPagePlacementTest,
+                         ::testing::Values(PlacementCase{"RightAndUp", {360, -144, false}},
+                                           PlacementCase{"Turned", {0, 0, true}},
+                                           PlacementCase{"TurnedThenMoved", {360, -144, true}}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+// Where a filled box's black pixels are at 100 dpi, one pixel 14.4 twips.
+struct BoxOutputCase {
+    const char *name;
+    bool pdf; // else a picture straight from the painter
+};
+
+void PrintTo(const BoxOutputCase &row, std::ostream *os) { *os << row.name; }
+
+class FilledBoxOutputTest : public PdfDocumentWriterTest, public ::testing::WithParamInterface<BoxOutputCase> {};
+
+TEST_P(FilledBoxOutputTest, PrintsBlackExactlyWhereItIsPlaced)
+{
+    OneMarkReport report(true);
+    const QString png = path(QStringLiteral("box.png"));
+    if (GetParam().pdf) {
+        QFile file(path(QStringLiteral("box.pdf")));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        engine::PdfPageSink sink(file, QStringLiteral("Box"));
+        report.run(sink);
+        file.close();
+        const ToolResult r = runTool(QStringLiteral("pdftoppm"), {QStringLiteral("-r"), QStringLiteral("100"), QStringLiteral("-png"),
+                                                                   QStringLiteral("-singlefile"), file.fileName(), path(QStringLiteral("box"))});
+        ASSERT_EQ(r.exitCode, 0) << r.output.toStdString();
+    } else {
+        engine::PngPageSink sink(png, 100);
+        report.run(sink);
+    }
+    const QImage image(png);
+    ASSERT_EQ(image.size(), QSize(850, 1100));
+    QRect black;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                black |= QRect(x, y, 1, 1);
+    // Margin 1 in, the first section 0.5 in, then the box's own place: (2160, 2304) twips, 1440 x 288.
+    EXPECT_EQ(black, QRect(150, 160, 100, 20));
+}
+
+INSTANTIATE_TEST_SUITE_P(Outputs, FilledBoxOutputTest,
+                         ::testing::Values(BoxOutputCase{"Pdf", true}, BoxOutputCase{"Picture", false}),
+                         [](const auto &row) { return std::string(row.param.name); });
 
 // A device that accepts a number of bytes, then fails like a full disk.
 class FullDevice final : public QBuffer {

@@ -250,7 +250,8 @@ TEST_F(NoPrinterHere, OutputFallsBackToNumberedPdfFilesNamedAfterTheTitle)
     EXPECT_EQ(testsupport::PdfReport(dir.filePath(QStringLiteral("Recorder.pdf"))).pageCount(), 1);
 }
 
-TEST_F(NoPrinterHere, CancelledDialogPrintsNothingAfterTheRun)
+// The clerk answers the dialog before the job is made: cancelling runs nothing.
+TEST_F(NoPrinterHere, CancelledDialogComesBeforeTheRun)
 {
     auto dialog = std::make_shared<ScriptedPrinterDialog>(std::nullopt);
     RecordingReport report(log, 1);
@@ -258,7 +259,7 @@ TEST_F(NoPrinterHere, CancelledDialogPrintsNothingAfterTheRun)
     report.PrintReport(true);
     EXPECT_EQ(report.lastOutcome().kind, engine::PrintOutcome::Kind::Cancelled);
     EXPECT_EQ(dialog->asked, QStringList{QStringLiteral("Recorder")});
-    EXPECT_TRUE(log.contains(QStringLiteral("FetchData(False)")));
+    EXPECT_FALSE(log.contains(QStringLiteral("FetchData(False)")));
     EXPECT_TRUE(files().isEmpty());
 }
 

@@ -1,0 +1,103 @@
+#include "reporting_engine/PrinterProfiles.h"
+
+#include "reporting_engine/EngineError.h"
+#include "reporting_engine/SettingsFile.h"
+
+#include <QDir>
+
+#include <cmath>
+
+namespace engine {
+namespace {
+
+const QString fileName = QStringLiteral("korva-envelope/printers.conf");
+const QString keyOffsetX = QStringLiteral("offset-x");
+const QString keyOffsetY = QStringLiteral("offset-y");
+const QString keyRotate = QStringLiteral("rotate");
+const QString keySource = QStringLiteral("source");
+
+QString valueError(const SettingsFile &file, const QString &queue, const QString &key, const QString &value, const char *what)
+{
+    return QStringLiteral("%1 line %2: %3 = \"%4\" is not %5.")
+        .arg(QDir::toNativeSeparators(file.path()))
+        .arg(file.lineOf(queue, key))
+        .arg(key, value, QLatin1String(what));
+}
+
+PrinterProfile fromEntries(const SettingsFile &file, const QString &queue, const SettingsFile::Entries &entries)
+{
+    PrinterProfile p;
+    p.storedIn = file.path();
+    for (const auto &[key, value] : entries) {
+        if (key == keyOffsetX || key == keyOffsetY) {
+            bool ok = false;
+            const double inches = value.toDouble(&ok);
+            if (!ok || !std::isfinite(inches))
+                throw EngineError(valueError(file, queue, key, value, "a number of inches"));
+            (key == keyOffsetX ? p.offsetXInches : p.offsetYInches) = inches;
+        } else if (key == keyRotate) {
+            if (value != QLatin1String("0") && value != QLatin1String("180"))
+                throw EngineError(valueError(file, queue, key, value, "0 or 180"));
+            p.rotation = value.toInt();
+        } else if (key == keySource) {
+            p.source = value;
+        } else {
+            throw EngineError(QStringLiteral("%1 line %2: \"%3\" is no printer setting (offset-x, offset-y, rotate, source).")
+                                  .arg(QDir::toNativeSeparators(file.path()))
+                                  .arg(file.lineOf(queue, key))
+                                  .arg(key));
+        }
+    }
+    return p;
+}
+
+// The file with every entry checked, so a damaged one is reported (and never
+// rewritten) whichever printer is asked for.
+SettingsFile readChecked(const QString &path)
+{
+    SettingsFile file = SettingsFile::read(path);
+    for (const QString &queue : file.sections())
+        fromEntries(file, queue, *file.section(queue));
+    return file;
+}
+
+} // namespace
+
+PrinterProfiles::Files PrinterProfiles::standardFiles()
+{
+    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
+    if (config.isEmpty() || QDir::isRelativePath(config))
+        config = QDir::homePath() + QStringLiteral("/.config");
+    return Files{QStringLiteral("/etc/") + fileName, config + QLatin1Char('/') + fileName};
+}
+
+PrinterProfiles::PrinterProfiles(Files files) : m_files(std::move(files)) {}
+
+PrinterProfile PrinterProfiles::profile(const QString &queue) const
+{
+    // Both files are read, so a damaged one is reported whichever entry wins.
+    const SettingsFile system = readChecked(m_files.system);
+    const SettingsFile user = readChecked(m_files.user);
+    if (const auto entries = user.section(queue))
+        return fromEntries(user, queue, *entries);
+    if (const auto entries = system.section(queue))
+        return fromEntries(system, queue, *entries);
+    return PrinterProfile();
+}
+
+void PrinterProfiles::save(const QString &queue, const PrinterProfile &profile) const
+{
+    SettingsFile user = readChecked(m_files.user);
+    SettingsFile::Entries entries;
+    if (!profile.isEmpty()) {
+        entries = {{keyOffsetX, QString::number(profile.offsetXInches)},
+                   {keyOffsetY, QString::number(profile.offsetYInches)},
+                   {keyRotate, QString::number(profile.rotation)}};
+        if (!profile.source.isEmpty())
+            entries.emplace_back(keySource, profile.source);
+    }
+    user.setSection(queue, entries);
+    user.save();
+}
+
+} // namespace engine

@@ -1,0 +1,40 @@
+#pragma once
+
+#include "reporting_engine/EngineExport.h"
+#include "reporting_engine/PrinterProfile.h"
+
+#include <QString>
+
+namespace engine {
+
+// The printer profiles, one section per queue in printers.conf: the system's
+// file and the user's, the user's entry for a queue winning whole.
+//
+//   [HP4250]
+//   offset-x = 0.05     ; inches to the right (negative: to the left)
+//   offset-y = -0.02    ; inches down (negative: up)
+//   rotate = 180        ; 0 or 180
+//   source = envelope-feeder
+class ENGINE_EXPORT PrinterProfiles {
+public:
+    struct Files {
+        QString system; // /etc/korva-envelope/printers.conf
+        QString user;   // $XDG_CONFIG_HOME/korva-envelope/printers.conf (default ~/.config)
+    };
+    static Files standardFiles();
+
+    explicit PrinterProfiles(Files files = standardFiles());
+
+    const Files &files() const { return m_files; }
+
+    // The queue's profile, read from the files now; an empty one when none is stored.
+    // A damaged file or value throws EngineError naming the file and line.
+    PrinterProfile profile(const QString &queue) const;
+    // Stores the profile as the user's entry for the queue (an empty one removes it).
+    void save(const QString &queue, const PrinterProfile &profile) const;
+
+private:
+    Files m_files;
+};
+
+} // namespace engine
