@@ -138,6 +138,21 @@ TEST_F(PrintFaults, BackendFailingDuringTheJobAbortsItAndKeepsTheQueue)
     EXPECT_THAT(entriesOf(path("work")), IsEmpty());
 }
 
+// With --wait the command follows the job to its end and reports the failure.
+TEST_F(PrintFaults, WaitingReportsTheAbortedJobWithItsReasons)
+{
+    if (!testsupport::cupsTestQueuesReady())
+        return;
+    if (!testsupport::printerAttributes(kFailingQueue, "printer-state")) {
+        testsupport::skipOrFailWithoutCups("no envelope-failing queue: run scripts/start-cups.sh as root");
+        return;
+    }
+    const EnvelopeRun run = envelope().run({QStringLiteral("--printer"), QLatin1String(kFailingQueue), QStringLiteral("--wait"), QStringLiteral("60")});
+    ASSERT_TRUE(run.finished);
+    EXPECT_EQ(run.exitCode, 1) << qPrintable(run.stdErr);
+    EXPECT_THAT(run.stdErr.toStdString(), ::testing::MatchesRegex("(.|\n)*envelope: error: job [0-9]+ on envelope-failing was aborted; job: [^\n]+(.|\n)*"));
+}
+
 TEST_F(PrintFaults, ReadOnlyFolderKeepsTheNamedFileAsItWas)
 {
     if (const QString why = testsupport::whyNoUnprivilegedRun(); !why.isEmpty())
