@@ -125,9 +125,12 @@ install(FILES
     reporting_engine/DatabaseConnection.h
     reporting_engine/EngineError.h
     reporting_engine/Fields.h
+    reporting_engine/MediaSourceChooser.h
+    reporting_engine/PagePlacement.h
     reporting_engine/PageSettings.h
     reporting_engine/PrintDestination.h
     reporting_engine/PrintOutcome.h
+    reporting_engine/PrinterProfile.h
     reporting_engine/PrinterSettings.h
     reporting_engine/RecordSource.h
     reporting_engine/Report.h

@@ -15,7 +15,7 @@ constexpr double sixteenth = inch / 16;
 constexpr double rule = inch / 100; // the thickness of every tick and cross bar
 constexpr double crossArm = inch / 10;
 constexpr double labelPoints = 7;
-constexpr double labelHeight = 170; // a line of Arial 7 pt with room to spare
+constexpr double labelHeight = 165; // a line of Arial 7 pt with a little room
 constexpr double labelGap = 30;
 // Nothing but the rulers and their numbers within this distance of an edge.
 constexpr double rulerBand = 300;
@@ -54,7 +54,7 @@ engine::TextStyle labelStyle(Qt::Alignment alignment = Qt::AlignLeft)
     return engine::TextStyle{QStringLiteral("Arial"), labelPoints, false, false, alignment | Qt::AlignTop};
 }
 
-struct Layout {
+struct Marks {
     engine::Section &section;
     std::vector<QRectF> taken; // crosses and labels so far, so no label covers another mark
     int serial = 0;
@@ -106,7 +106,7 @@ void rptCalibration::loadDesign()
     const double w = page.width();
     const double h = page.height();
     setPrintWidth(w);
-    Layout l{addSection(QStringLiteral("Detail"), h), {}};
+    Marks m{addSection(QStringLiteral("Detail"), h), {}};
 
     // Rulers: every tick's centre lies on its sixteenth, all of them counted from
     // the left or the top edge; the numbers sit beside the inch ticks, clear of the short ones.
@@ -114,42 +114,42 @@ void rptCalibration::loadDesign()
     for (int k = 1; k * sixteenth < w - rule; ++k) {
         const double x = k * sixteenth;
         const double len = tickLength(k);
-        l.box(QRectF(x - rule / 2, 0, rule, len));
-        l.box(QRectF(x - rule / 2, h - len, rule, len));
+        m.box(QRectF(x - rule / 2, 0, rule, len));
+        m.box(QRectF(x - rule / 2, h - len, rule, len));
         if (k % 16 == 0) {
             const QString n = QString::number(k / 16);
-            l.label(QRectF(x + labelGap, tickLength(1) + 20, numberWidth, labelHeight), n);
-            l.label(QRectF(x + labelGap, h - tickLength(1) - 20 - labelHeight, numberWidth, labelHeight), n);
+            m.label(QRectF(x + labelGap, tickLength(1) + 20, numberWidth, labelHeight), n);
+            m.label(QRectF(x + labelGap, h - tickLength(1) - 20 - labelHeight, numberWidth, labelHeight), n);
         }
     }
     for (int k = 1; k * sixteenth < h - rule; ++k) {
         const double y = k * sixteenth;
         const double len = tickLength(k);
-        l.box(QRectF(0, y - rule / 2, len, rule));
-        l.box(QRectF(w - len, y - rule / 2, len, rule));
+        m.box(QRectF(0, y - rule / 2, len, rule));
+        m.box(QRectF(w - len, y - rule / 2, len, rule));
         if (k % 16 == 0) {
+            // Above the tick, well clear of the short ones, so no tick reads as a minus sign.
             const QString n = QString::number(k / 16);
-            l.label(QRectF(tickLength(1) + 20, y + labelGap / 2, numberWidth, labelHeight), n);
-            l.label(QRectF(w - tickLength(1) - 20 - numberWidth, y + labelGap / 2, numberWidth, labelHeight), n,
-                    Qt::AlignRight);
+            const double top = y - labelGap / 2 - labelHeight;
+            m.label(QRectF(2 * tickLength(1), top, numberWidth, labelHeight), n);
+            m.label(QRectF(w - 2 * tickLength(1) - numberWidth, top, numberWidth, labelHeight), n, Qt::AlignRight);
         }
     }
 
     // The instruction across the middle, between the return address and the addressee block.
-    const QRectF instruction(720, h / 2 - 800, w - 1440, labelHeight + 40);
-    l.section.add<engine::TextBox>(
-                 QStringLiteral("lblInstruction"), instruction,
-                 engine::TextStyle{QStringLiteral("Arial"), 8.0, false, false, Qt::AlignHCenter | Qt::AlignTop})
-        .setText(QStringLiteral(
-            "Measure from the paper's left and top edges to the centre of a cross, subtract its label, and enter the "
-            "differences (inches, right and down positive):  envelope printer-profile QUEUE --offset-x IN --offset-y IN  "
-            "(add --rotate 180 if this page came out upside down)"));
-    l.taken.push_back(instruction);
+    // Centred, so its ends stay clear of the rulers' ticks though its box reaches them.
+    const QRectF instruction(inch / 8, h / 2 - 800, w - inch / 4, labelHeight + 40);
+    m.section.add<engine::TextBox>(QStringLiteral("lblInstruction"), instruction, labelStyle(Qt::AlignHCenter))
+        .setText(QStringLiteral("Measure a cross from the paper's left and top edges; its label minus that is the offset "
+                                "(inches, right and down positive): envelope printer-profile QUEUE --offset-x IN --offset-y IN "
+                                "(--rotate 180 if upside down)"));
+    m.taken.push_back(instruction);
 
-    // A cross at every corner of every box, once where boxes share a corner.
+    // A cross at every corner of every box, once where boxes share a corner. The
+    // page has no margins, so the section's twips are the paper's.
     std::vector<QPointF> corners;
     for (const EnvelopeLayout::Box &b : EnvelopeLayout::boxes()) {
-        const QRectF r = b.rectTwips.translated(EnvelopeLayout::marginTwips, EnvelopeLayout::marginTwips);
+        const QRectF &r = b.rectTwips;
         for (const QPointF &c : {r.topLeft(), r.topRight(), r.bottomLeft(), r.bottomRight()}) {
             if (std::find(corners.begin(), corners.end(), c) == corners.end())
                 corners.push_back(c);
@@ -158,12 +158,12 @@ void rptCalibration::loadDesign()
     for (const QPointF &c : corners) {
         const QRectF across(c.x() - crossArm, c.y() - rule / 2, 2 * crossArm, rule);
         const QRectF down(c.x() - rule / 2, c.y() - crossArm, rule, 2 * crossArm);
-        l.box(across);
-        l.box(down);
-        l.taken.push_back(across);
-        l.taken.push_back(down);
+        m.box(across);
+        m.box(down);
+        m.taken.push_back(across);
+        m.taken.push_back(down);
     }
-    const QRectF free(rulerBand, rulerBand, w - 2 * rulerBand, h - 2 * rulerBand);
+    const QRectF inner(rulerBand, rulerBand, w - 2 * rulerBand, h - 2 * rulerBand);
     for (const QPointF &c : corners) {
         const QString text = QStringLiteral("%1, %2 in").arg(inches(c.x()), inches(c.y()));
         const QSizeF size(labelWidth(text), labelHeight);
@@ -175,21 +175,21 @@ void rptCalibration::loadDesign()
         } candidates[] = {
             {{c.x() + beyondArm, c.y() - size.height() / 2}, Qt::AlignLeft},
             {{c.x() - beyondArm - size.width(), c.y() - size.height() / 2}, Qt::AlignRight},
-            {{c.x() + labelGap, c.y() + labelGap}, Qt::AlignLeft},
-            {{c.x() + labelGap, c.y() - labelGap - size.height()}, Qt::AlignLeft},
-            {{c.x() - labelGap - size.width(), c.y() + labelGap}, Qt::AlignRight},
-            {{c.x() - labelGap - size.width(), c.y() - labelGap - size.height()}, Qt::AlignRight},
+            {{c.x() + 2 * labelGap, c.y() + labelGap}, Qt::AlignLeft},
+            {{c.x() + 2 * labelGap, c.y() - labelGap - size.height()}, Qt::AlignLeft},
+            {{c.x() - 2 * labelGap - size.width(), c.y() + labelGap}, Qt::AlignRight},
+            {{c.x() - 2 * labelGap - size.width(), c.y() - labelGap - size.height()}, Qt::AlignRight},
         };
         // With no room anywhere (a layout of crowded boxes) the label still prints, beside its arm.
         const auto *chosen = std::find_if(std::begin(candidates), std::end(candidates), [&](const auto &candidate) {
             const QRectF r(candidate.topLeft, size);
-            return free.contains(r) && l.isFree(r);
+            return inner.contains(r) && m.isFree(r);
         });
         if (chosen == std::end(candidates))
             chosen = std::begin(candidates);
         const QRectF r(chosen->topLeft, size);
-        l.label(r, text, chosen->alignment);
-        l.taken.push_back(r);
+        m.label(r, text, chosen->alignment);
+        m.taken.push_back(r);
     }
 }
 

@@ -8,7 +8,6 @@
 #include "platform/MessagePresenterFactory.h"
 #include "platform/QtPrinterDialog.h"
 #include "platform/WindowsApi.h"
-#include "reporting_engine/PaperCatalog.h"
 #include "reporting_engine/RecordSource.h"
 
 #include <QCoreApplication>
@@ -135,9 +134,9 @@ void rptEnvelope::ActiveReport_ReportStart()
     pageSettings().setTopMargin(0);
     pageSettings().setRightMargin(0);
     pageSettings().setBottomMargin(0);
-    printerSettings().setPaperSize(engine::PaperCatalog::paperNo10Envelope);
-    printerSettings().setPaperSource(engine::PaperCatalog::sourceEnvelopeFeeder);
-    pageSettings().setOrientation(engine::PaperCatalog::orientationLandscape);
+    printerSettings().setPaperSize(EnvelopeLayout::paperSize);
+    printerSettings().setPaperSource(EnvelopeLayout::paperSource);
+    pageSettings().setOrientation(EnvelopeLayout::orientation);
     barcode(QStringLiteral("barPostNet")).setStyle(engine::Barcode::stylePostnet);
 }
 

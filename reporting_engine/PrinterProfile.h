@@ -7,9 +7,10 @@
 
 namespace engine {
 
-// What is stored of one printer: how far its feeder puts the page off (inches,
-// right and down, negative allowed), whether it takes envelopes the other way
-// round, and a paper source of its own to use instead of the one chosen by meaning.
+// What is stored of one printer: how far to move what is printed (inches, right
+// and down, negative allowed) to make up for where its feeder puts the envelope,
+// whether it takes envelopes the other way round, and a paper source of its own
+// to use instead of the one chosen by meaning.
 struct ENGINE_EXPORT PrinterProfile {
     double offsetXInches = 0;
     double offsetYInches = 0;
