@@ -77,6 +77,13 @@ struct PrinterCommand::Private {
     void out(const QString &text) const { std::fputs(qUtf8Printable(text + QLatin1Char('\n')), io.out); }
     void err(const QString &text) const { std::fputs(qUtf8Printable(QStringLiteral("envelope: ") + text + QLatin1Char('\n')), io.err); }
 
+    int showHelp() const
+    {
+        std::fputs(usageLine, io.out);
+        std::fputs(helpText, io.out);
+        return EnvelopeCommand::exitOk;
+    }
+
     int printers() const
     {
         const engine::PrinterProfiles profiles;
@@ -115,11 +122,8 @@ struct PrinterCommand::Private {
         const QCommandLineOption reset(QStringLiteral("reset"));
         OptionParser parser({offsetX, offsetY, rotate, source, reset});
         arguments.removeAt(1);
-        if (!parser.parse(arguments)) {
-            std::fputs(usageLine, io.out);
-            std::fputs(helpText, io.out);
-            return EnvelopeCommand::exitOk;
-        }
+        if (!parser.parse(arguments))
+            return showHelp();
         parser.requireValue(source, "a paper source keyword");
         // Offsets are a few hundredths of an inch; more than the envelope itself is a typing slip.
         constexpr double maxInches = 9.5;
@@ -165,11 +169,8 @@ struct PrinterCommand::Private {
         OptionParser parser({printer, pdf, wait});
         parser.allowBareOption(QStringLiteral("wait"), QString::number(PrintJobReport::defaultWaitSeconds));
         arguments.removeAt(1);
-        if (!parser.parse(arguments)) {
-            std::fputs(usageLine, io.out);
-            std::fputs(helpText, io.out);
-            return EnvelopeCommand::exitOk;
-        }
+        if (!parser.parse(arguments))
+            return showHelp();
         parser.requireValue(printer, "a queue name");
         parser.requireValue(pdf, "a file name");
         if (parser.isSet(printer) == parser.isSet(pdf))
@@ -211,11 +212,8 @@ int PrinterCommand::run(const QStringList &arguments)
     try {
         if (word == QLatin1String("printers")) {
             if (arguments.size() > 2) {
-                if (arguments.at(2) == QLatin1String("--help") || arguments.at(2) == QLatin1String("-h")) {
-                    std::fputs(usageLine, d->io.out);
-                    std::fputs(helpText, d->io.out);
-                    return EnvelopeCommand::exitOk;
-                }
+                if (arguments.at(2) == QLatin1String("--help") || arguments.at(2) == QLatin1String("-h"))
+                    return d->showHelp();
                 throw UsageError{QStringLiteral("printers takes no arguments")};
             }
             return d->printers();

@@ -106,16 +106,23 @@ TEST_F(PrintFaults, SchedulerNotRunningWithoutANamedPrinterSavesThePdfHere)
     EXPECT_THAT(entriesOf(path("spool")), IsEmpty());
 }
 
+bool failingQueueReady()
+{
+    if (!testsupport::cupsTestQueuesReady())
+        return false;
+    if (!testsupport::printerAttributes(kFailingQueue, "printer-state")) {
+        testsupport::skipOrFailWithoutCups("no envelope-failing queue: run scripts/start-cups.sh as root");
+        return false;
+    }
+    return true;
+}
+
 // CUPS takes the job before its backend runs, so the command can only report the
 // job it handed over; the scheduler then aborts the job and keeps the queue up.
 TEST_F(PrintFaults, BackendFailingDuringTheJobAbortsItAndKeepsTheQueue)
 {
-    if (!testsupport::cupsTestQueuesReady())
+    if (!failingQueueReady())
         return;
-    if (!testsupport::printerAttributes(kFailingQueue, "printer-state")) {
-        testsupport::skipOrFailWithoutCups("no envelope-failing queue: run scripts/start-cups.sh as root");
-        return;
-    }
 
     const EnvelopeRun run = envelope().run({QStringLiteral("--printer"), QLatin1String(kFailingQueue)});
 
@@ -141,12 +148,8 @@ TEST_F(PrintFaults, BackendFailingDuringTheJobAbortsItAndKeepsTheQueue)
 // With --wait the command follows the job to its end and reports the failure.
 TEST_F(PrintFaults, WaitingReportsTheAbortedJobWithItsReasons)
 {
-    if (!testsupport::cupsTestQueuesReady())
+    if (!failingQueueReady())
         return;
-    if (!testsupport::printerAttributes(kFailingQueue, "printer-state")) {
-        testsupport::skipOrFailWithoutCups("no envelope-failing queue: run scripts/start-cups.sh as root");
-        return;
-    }
     const EnvelopeRun run = envelope().run({QStringLiteral("--printer"), QLatin1String(kFailingQueue), QStringLiteral("--wait"), QStringLiteral("60")});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.stdErr);
