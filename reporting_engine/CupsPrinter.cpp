@@ -21,6 +21,8 @@ constexpr int kConnectTimeoutMs = 3000;
 // A scheduler that stops answering mid-request gives up the request after this.
 constexpr double kIoTimeoutSeconds = 30.0;
 constexpr qsizetype kWriteChunk = 64 * 1024;
+// A printer asked directly (where its queue cannot say) gets less patience.
+constexpr int kDeviceTimeoutMs = 2000;
 
 struct HttpClose {
     void operator()(http_t *http) const { httpClose(http); }
@@ -174,10 +176,9 @@ QList<QByteArray> keywords(ipp_attribute_t *attr)
     return out;
 }
 
-std::vector<ReadyMedia> readyMedia(http_t *http, cups_dest_t *dest, cups_dinfo_t *info)
+std::vector<ReadyMedia> readyMediaIn(ipp_attribute_t *ready)
 {
     std::vector<ReadyMedia> out;
-    ipp_attribute_t *ready = cupsFindDestReady(http, dest, info, "media-col");
     for (int i = 0; ready && i < ippGetCount(ready); ++i) {
         ipp_t *col = ippGetCollection(ready, i);
         ReadyMedia m;
@@ -192,6 +193,44 @@ std::vector<ReadyMedia> readyMedia(http_t *http, cups_dest_t *dest, cups_dinfo_t
         }
         out.push_back(m);
     }
+    return out;
+}
+
+// A queue CUPS made for an IPP printer (lpadmin -m everywhere) reports the ready
+// media of its own PPD, not where the printer says paper is loaded: ask the
+// printer itself, briefly. Nothing when it does not answer.
+std::vector<ReadyMedia> readyMediaOfDevice(cups_dest_t *dest)
+{
+    const char *deviceUri = cupsGetOption("device-uri", dest->num_options, dest->options);
+    char scheme[32], user[256], host[256], resource[1024];
+    int port = 0;
+    if (!deviceUri
+        || httpSeparateURI(HTTP_URI_CODING_ALL, deviceUri, scheme, sizeof(scheme), user, sizeof(user), host, sizeof(host),
+                           &port, resource, sizeof(resource))
+               < HTTP_URI_STATUS_OK
+        || (qstrcmp(scheme, "ipp") != 0 && qstrcmp(scheme, "ipps") != 0)) {
+        return {};
+    }
+    const Http http(httpConnect2(host, port, nullptr, AF_UNSPEC,
+                                 qstrcmp(scheme, "ipps") == 0 ? HTTP_ENCRYPTION_ALWAYS : HTTP_ENCRYPTION_IF_REQUESTED, 1,
+                                 kDeviceTimeoutMs, nullptr));
+    if (!http)
+        return {};
+    httpSetTimeout(http.get(), kDeviceTimeoutMs / 1000.0, stopWaiting, nullptr);
+    ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, deviceUri);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "media-col-ready");
+    ipp_t *response = cupsDoRequest(http.get(), request, resource);
+    std::vector<ReadyMedia> out = readyMediaIn(ippFindAttribute(response, "media-col-ready", IPP_TAG_BEGIN_COLLECTION));
+    ippDelete(response);
+    return out;
+}
+
+std::vector<ReadyMedia> readyMedia(http_t *http, cups_dest_t *dest, cups_dinfo_t *info)
+{
+    std::vector<ReadyMedia> out = readyMediaIn(cupsFindDestReady(http, dest, info, "media-col"));
+    if (std::none_of(out.begin(), out.end(), [](const ReadyMedia &m) { return !m.source.isEmpty(); }))
+        out = readyMediaOfDevice(dest);
     return out;
 }
 
