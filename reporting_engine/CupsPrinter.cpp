@@ -240,7 +240,11 @@ CupsDestination readDestination(http_t *http, cups_dest_t *dest, cups_dinfo_t *i
     d.name = QString::fromUtf8(dest->name);
     d.isDefault = dest->is_default != 0;
     d.description = QString::fromUtf8(cupsGetOption("printer-info", dest->num_options, dest->options));
-    d.sources = keywords(cupsFindDestSupported(http, dest, info, "media-source"));
+    for (const QByteArray &keyword : keywords(cupsFindDestSupported(http, dest, info, "media-source"))) {
+        const char *text = cupsLocalizeDestValue(http, dest, info, "media-source", keyword.constData());
+        // libcups gives the keyword back when it knows no text for it.
+        d.sources.push_back({keyword, text && keyword != text ? QString::fromUtf8(text) : QString()});
+    }
     d.ready = readyMedia(http, dest, info);
     cups_size_t size{};
     d.offersMedia = !media.isEmpty()
@@ -351,10 +355,12 @@ CupsJob CupsPrinter::submit(const CupsJobRequest &request)
 MediaSourceChoice CupsPrinter::chooseSource(const CupsDestination &destination, const CupsJobRequest &request)
 {
     if (!request.sourceOverride.isEmpty()) {
-        if (!destination.sources.isEmpty() && !destination.sources.contains(request.sourceOverride)) {
+        QStringList offered;
+        for (const PrinterSource &source : destination.sources)
+            offered << QString::fromUtf8(source.keyword);
+        if (!offered.isEmpty() && !offered.contains(QString::fromUtf8(request.sourceOverride))) {
             throw EngineError(QStringLiteral("Printer \"%1\" offers no paper source \"%2\"; it offers: %3.")
-                                  .arg(destination.name, QString::fromUtf8(request.sourceOverride),
-                                       QString::fromUtf8(destination.sources.join(", "))));
+                                  .arg(destination.name, QString::fromUtf8(request.sourceOverride), offered.join(QStringLiteral(", "))));
         }
         return {request.sourceOverride, QStringLiteral("the printer profile's source"), false};
     }

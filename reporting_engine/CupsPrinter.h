@@ -33,7 +33,7 @@ struct CupsDestination {
     QString name;
     bool isDefault = false;
     QString description;            // printer-info
-    QList<QByteArray> sources;      // media-source-supported
+    std::vector<PrinterSource> sources; // media-source-supported, with the driver's texts
     std::vector<ReadyMedia> ready;  // media-col-ready
     bool offersMedia = false;       // the asked-for media is among its sizes
 };

@@ -3,7 +3,6 @@
 #include "reporting_engine/EngineExport.h"
 
 #include <QByteArray>
-#include <QList>
 #include <QSize>
 #include <QString>
 
@@ -15,6 +14,13 @@ namespace engine {
 struct ReadyMedia {
     QByteArray source;  // media-source keyword; may be empty
     QSize sizeHmm;      // hundredths of a millimetre, portrait or not
+};
+
+// One of a printer's paper sources: its media-source keyword and the words its
+// driver shows for it ("ef-1": "Envelope Feeder"), which may say more.
+struct PrinterSource {
+    QByteArray keyword;
+    QString text; // empty when the printer gives none
 };
 
 // The media-source keyword a job asks for, and why.
@@ -31,7 +37,7 @@ struct MediaSourceChoice {
 class ENGINE_EXPORT MediaSourceChooser {
 public:
     // supported: media-source-supported; ready: media-col-ready; paperHmm: the job's paper.
-    static MediaSourceChoice choose(int windowsSourceCode, const QSize &paperHmm, const QList<QByteArray> &supported,
+    static MediaSourceChoice choose(int windowsSourceCode, const QSize &paperHmm, const std::vector<PrinterSource> &supported,
                                     const std::vector<ReadyMedia> &ready);
 };
 

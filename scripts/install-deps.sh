@@ -15,6 +15,8 @@ packages=(
   fonts-liberation2
   # printing and the test queue
   cups cups-client cups-bsd printer-driver-cups-pdf
+  # real drivers and an IPP Everywhere printer for the printing tests
+  printer-driver-postscript-hp openprinting-ppds cups-ipp-utils avahi-daemon dbus
   # looking at the output as a user would
   poppler-utils qpdf
   # Debian packages: library dependencies (dpkg-shlibdeps) and file types for CPack

@@ -1,8 +1,9 @@
 #pragma once
 
-// The CUPS queues scripts/start-cups.sh creates, and what the scheduler and
-// the queue's filter recorded of a job printed there. Tests that print call
-// cupsTestQueuesReady() first: without the queues they skip, unless
+// The CUPS queues scripts/start-cups.sh creates, and what the scheduler, the
+// queue's filter or the printer recorded of a job printed there. Tests that
+// print call cupsTestQueuesReady() (or cupsRigReady() for the real-driver and
+// IPP Everywhere queues) first: without the queues they skip, unless
 // ENVELOPE_REQUIRE_CUPS=1 (CI), where they fail.
 
 #include <QByteArray>
@@ -22,6 +23,15 @@ namespace testsupport {
 
 inline constexpr const char *kCupsTestQueue = "envelope-test";       // writes every job to one file
 inline constexpr const char *kCupsStoppedQueue = "envelope-stopped"; // disabled, rejecting jobs
+// Real makers' PPDs, envelope feeder installed, each writing every job to one file.
+inline constexpr const char *kCupsHp4250Queue = "envelope-hp4250";   // HP LaserJet 4250: EnvelopeFeeder
+inline constexpr const char *kCupsVendor2Queue = "envelope-vendor2"; // Lexmark T652: EnvFeeder, ManualEnv
+// IPP Everywhere ("-m everywhere") on a driverless printer, ippeveprinter, with
+// No. 10 envelopes loaded in its by-pass-tray and no source called "envelope".
+inline constexpr const char *kCupsEverywhereQueue = "envelope-everywhere";
+inline constexpr const char *kIppEverywherePrinterUri = "ipp://localhost:8631/ipp/print";
+inline constexpr const char *kIppEverywhereLog = "/var/spool/envelope-test/ippeveprinter.log"; // every request
+inline constexpr const char *kIppEverywhereSpool = "/var/spool/envelope-test/ippeveprinter";  // documents received
 
 // A No. 10 envelope as IPP gives it, in hundredths of a millimetre.
 inline constexpr QSize kNo10Size(10478, 24130); // 4.125 x 9.5 in
@@ -40,14 +50,22 @@ void skipOrFailWithoutCups(const std::string &why);
 // True when both test queues answer; otherwise skips or fails the running test.
 bool cupsTestQueuesReady();
 
+// True when the queue answers, its output can be read and, for
+// kCupsEverywhereQueue, its printer answers too; otherwise skips or fails the running test.
+bool cupsRigReady(const char *queue);
+
 // A queue's printer attribute, asked of the scheduler directly; nothing when it can't be had.
 Ipp printerAttributes(const char *queue, const char *attribute);
 
-// The test queue writes every job to the same file: one job at a time, also
-// across test programs run in parallel. Waits up to a minute for the queue.
+// A printer attribute asked of the printer at the URI itself, not of a queue on it.
+Ipp ippPrinterAttributes(const char *printerUri, const char *attribute);
+
+// Each queue writes every job to the same file (the IPP Everywhere printer to
+// one log): one job at a time, also across test programs run in parallel.
+// Waits up to a minute for the queue.
 class CupsTestQueueLock {
 public:
-    CupsTestQueueLock();
+    explicit CupsTestQueueLock(const char *queue = kCupsTestQueue);
     bool isLocked() const { return m_locked; }
 
 private:
@@ -77,23 +95,49 @@ struct RecordedJob {
 // scheduler doesn't answer (cupsLastErrorString() says why).
 std::optional<RecordedJob> waitForJobEnd(int jobId, int timeoutMs = 15000);
 
-// What the test queue's filter wrote for the last job: the PostScript in the
-// file that is the queue's device.
+// What a queue's filter wrote for the last job: the PostScript in the file
+// that is the queue's device.
 class FilterOutput {
 public:
-    static FilterOutput read();
+    static FilterOutput read(const char *queue = kCupsTestQueue);
+    static FilterOutput readFile(const QString &path);
+    static FilterOutput fromPostScript(QByteArray postScript);
 
     // Empty when the output was read.
     const QString &error() const { return m_error; }
     // The job's title as the DSC comment gives it; another title means another job's output.
     bool hasTitle(const QString &title) const;
+    // The choice of a PPD option the PostScript sets ("%%BeginFeature: *InputSlot
+    // EnvelopeFeeder"): the first one; empty when it sets none.
+    QByteArray feature(const QByteArray &option) const;
     // The PPD InputSlot the filter selected.
-    bool selectsInputSlot(const QByteArray &slot) const;
+    bool selectsInputSlot(const QByteArray &slot) const { return feature("InputSlot") == slot; }
+    // The PPD size the filter selected, as PageSize or PageRegion; empty when it
+    // set neither (Ghostscript's output keeps the document's own page size).
+    QByteArray pageSize() const;
 
 private:
     QByteArray m_postScript;
     QString m_error;
 };
+
+// What the IPP Everywhere printer logged of a job CUPS sent it, and the
+// document it kept (a PDF: pdftotext -bbox reads it).
+struct ReceivedJob {
+    QString error; // empty when the job was found
+    QString name;  // job-name
+    std::optional<RecordedJob::MediaCol> mediaCol;
+    QString documentPath; // the file the printer kept the job's document in; empty: none
+};
+
+// The last job named jobName (any job when empty) in kIppEverywhereLog; name
+// jobs uniquely, or hold CupsTestQueueLock(kCupsEverywhereQueue).
+ReceivedJob lastReceivedJob(const QString &jobName = {});
+// The same from the text of a log.
+ReceivedJob receivedJobInLog(const QByteArray &log, const QString &jobName);
+// A media-col as the printer logs it: "{media-size={x-dimension=10477
+// y-dimension=24130} media-bottom-margin=423 ... media-source=by-pass-tray ...}".
+RecordedJob::MediaCol mediaColFromText(const QByteArray &text);
 
 // Sets or clears an environment variable for one test and makes libcups read
 // its settings again (it caches the server name).
