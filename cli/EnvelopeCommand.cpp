@@ -182,7 +182,7 @@ int EnvelopeCommand::run(const QStringList &arguments)
     if (arguments.size() > 1 && arguments.at(1) == QLatin1String("batch"))
         return BatchCommand(d->api, d->io).run(arguments);
     if (arguments.size() > 1 && PrinterCommand::handles(arguments.at(1)))
-        return PrinterCommand(d->api, d->io).run(arguments);
+        return PrinterCommand(d->io).run(arguments);
     std::optional<Invocation> inv;
     if (const int status = d->parseOrReport(arguments, inv); status != exitOk || !inv)
         return status;

@@ -71,7 +71,6 @@ QString describeProfile(const engine::PrinterProfile &profile, const engine::Pri
 } // namespace
 
 struct PrinterCommand::Private {
-    std::shared_ptr<platform::WindowsApi> api;
     EnvelopeCommand::Io io;
 
     void out(const QString &text) const { std::fputs(qUtf8Printable(text + QLatin1Char('\n')), io.out); }
@@ -198,9 +197,8 @@ bool PrinterCommand::handles(const QString &word)
     return word == QLatin1String("printers") || word == QLatin1String("printer-profile") || word == QLatin1String("calibrate");
 }
 
-PrinterCommand::PrinterCommand(std::shared_ptr<platform::WindowsApi> api, EnvelopeCommand::Io io) : d(std::make_unique<Private>())
+PrinterCommand::PrinterCommand(EnvelopeCommand::Io io) : d(std::make_unique<Private>())
 {
-    d->api = std::move(api);
     d->io = io;
 }
 

@@ -17,7 +17,7 @@ public:
 
     static bool handles(const QString &word);
 
-    explicit PrinterCommand(std::shared_ptr<platform::WindowsApi> api, EnvelopeCommand::Io io);
+    explicit PrinterCommand(EnvelopeCommand::Io io);
     ~PrinterCommand();
 
     // arguments[0] is the program name, arguments[1] the command's word.
