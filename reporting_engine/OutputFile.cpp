@@ -7,6 +7,8 @@
 #include <QFileInfo>
 #include <QTemporaryFile>
 
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -42,6 +44,22 @@ OutputFile::OutputFile(const QString &finalPath, Policy policy) : d(std::make_un
         throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(finalPath, d->temp.errorString()));
 }
 
+namespace {
+
+// A file replaced keeps its mode; a new one is 0666 less the umask.
+mode_t modeFor(const QString &finalPath, OutputFile::Policy policy)
+{
+    struct stat existing {};
+    if (policy == OutputFile::Policy::Replace && ::lstat(QFile::encodeName(finalPath).constData(), &existing) == 0
+        && S_ISREG(existing.st_mode))
+        return existing.st_mode & 07777;
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return 0666 & ~mask;
+}
+
+} // namespace
+
 OutputFile::~OutputFile() = default; // an uncommitted temporary file is removed with it
 
 QIODevice &OutputFile::device() { return d->temp; }
@@ -56,6 +74,10 @@ QString OutputFile::commit()
     if (::fsync(d->temp.handle()) != 0)
         throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(shown, systemError(errno)));
     const QByteArray tempName = QFile::encodeName(d->temp.fileName());
+    // The temporary file is private (0600); the result gets the mode any tool
+    // would give it, so colleagues sharing the folder can read it.
+    if (::fchmod(d->temp.handle(), modeFor(d->finalPath, d->policy)) != 0)
+        throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(shown, systemError(errno)));
 
     if (d->policy == Policy::Replace) {
         // rename() replaces a link at the final name itself and never writes through it.

@@ -10,6 +10,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using engine::OutputFile;
 
 namespace {
@@ -100,5 +102,51 @@ TEST(OutputFile, MissingFolderIsRefusedUpFront)
 {
     EXPECT_THROW(OutputFile(QStringLiteral("/no/such/folder/out.pdf"), OutputFile::Policy::Replace), engine::EngineError);
 }
+
+} // namespace
+
+namespace {
+
+struct ModeCase {
+    const char *name;
+    mode_t umask;
+    int existingMode; // -1: no file there before
+    OutputFile::Policy policy;
+    mode_t expected;
+};
+
+void PrintTo(const ModeCase &c, std::ostream *os) { *os << c.name; }
+
+class OutputFileMode : public ::testing::TestWithParam<ModeCase> {};
+
+// Colleagues sharing a folder read what is saved there: the mode every tool gives.
+TEST_P(OutputFileMode, IsWhatAnyToolWouldGive)
+{
+    const ModeCase &c = GetParam();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("out.pdf"));
+    if (c.existingMode >= 0) {
+        QFile old(path);
+        ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+        old.close();
+        ASSERT_EQ(::chmod(QFile::encodeName(path).constData(), static_cast<mode_t>(c.existingMode)), 0);
+    }
+    const mode_t previous = ::umask(c.umask);
+    OutputFile out(path, c.policy);
+    out.device().write("%PDF-");
+    const QString saved = out.commit();
+    ::umask(previous);
+    struct stat st {};
+    ASSERT_EQ(::stat(QFile::encodeName(saved).constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, c.expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    NewAndReplaced, OutputFileMode,
+    ::testing::Values(ModeCase{"NewUnderUmask022", 022, -1, OutputFile::Policy::Replace, 0644},
+                      ModeCase{"NewUnderUmask002", 002, -1, OutputFile::Policy::Replace, 0664},
+                      ModeCase{"ReplacedKeepsItsMode", 022, 0600, OutputFile::Policy::Replace, 0600},
+                      ModeCase{"FallbackNameIsNew", 027, 0600, OutputFile::Policy::NeverReplace, 0640}),
+    [](const auto &param) { return std::string(param.param.name); });
 
 } // namespace
