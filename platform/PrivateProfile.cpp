@@ -11,7 +11,8 @@ namespace platform {
 
 namespace {
 
-bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t'); }
+// Windows counts a vertical tab as a blank too, wherever it trims.
+bool isBlank(QChar c) { return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QLatin1Char('\v'); }
 
 QStringView trimBlanks(QStringView s)
 {
@@ -98,6 +99,8 @@ PrivateProfile PrivateProfile::parse(QByteArrayView bytes)
         if (value.size() >= 2 && value.front() == value.back()
             && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')))
             value = value.sliced(1, value.size() - 2);
+        // Windows keeps a value's length in 16 bits: 65,537 characters come back as one.
+        value = value.first(value.size() % 65536);
         section->entries.push_back({trimBlanksRight(line.first(equals)).toString(), value.toString()});
     }
     return profile;
