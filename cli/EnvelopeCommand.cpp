@@ -207,6 +207,8 @@ int EnvelopeCommand::run(const QStringList &arguments)
         report->PrintReport(false);
         const engine::PrintOutcome outcome = report->lastOutcome();
         report.reset();
+        if (!outcome.note.isEmpty())
+            d->print(d->io.err, outcome.note + QLatin1Char('\n'));
         return PrintJobReport::report(outcome, inv->waitSeconds, d->io);
     } catch (const std::exception &e) {
         d->print(d->io.err, QStringLiteral("envelope: error: %1\n").arg(QString::fromUtf8(e.what())));

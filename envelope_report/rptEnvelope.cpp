@@ -12,7 +12,6 @@
 
 #include <QCoreApplication>
 
-#include <cstdio>
 #include <exception>
 
 namespace envelope {
@@ -57,7 +56,7 @@ rptEnvelope::~rptEnvelope()
     try {
         ActiveReport_Terminate();
     } catch (const std::exception &e) {
-        std::fprintf(stderr, "Envelope: closing the record source failed: %s\n", e.what());
+        m_api->MessageBox(QStringLiteral("Closing the record source failed: ") + QString::fromUtf8(e.what()));
     }
 }
 

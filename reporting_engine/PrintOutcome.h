@@ -17,6 +17,7 @@ struct PrintOutcome {
     QStringList files;  // SavedPdf / SavedPng: the files written
     int pages = 0;
     bool fellBackToFile = false; // no printer was available, so the output went to a PDF file
+    QString note;                // for the user, when something went otherwise than asked (the fallback)
     MediaSourceChoice source;    // Printed: the paper source the job asked for, and why
     PrinterProfile profile;      // Printed: the printer's profile that shaped the pages
 };

@@ -16,7 +16,6 @@
 #include <QTemporaryFile>
 
 #include <cmath>
-#include <cstdio>
 
 namespace engine {
 
@@ -289,8 +288,7 @@ PrintOutcome Report::Private::saveInsteadOfPrinting(Report &report)
     saved.pages = report.run(sink);
     throwIfCancelled();
     const QString file = out.commit();
-    std::fprintf(stderr, "No printer is available: \"%s\" was saved as %s\n", qUtf8Printable(title),
-                 qUtf8Printable(QDir::toNativeSeparators(file)));
+    saved.note = QStringLiteral("No printer is available: \"%1\" was saved as %2").arg(title, QDir::toNativeSeparators(file));
     saved.kind = PrintOutcome::Kind::SavedPdf;
     saved.fellBackToFile = true;
     saved.files << file;

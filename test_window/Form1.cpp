@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include <cmath>
+#include <cstdio>
 #include <exception>
 
 namespace testwindow {
@@ -52,6 +53,8 @@ void Form1::cmdVeltrane_Click()
         report->AddresseeZipCode = 92901;
         m_options.api->MessageBox(QStringLiteral("Calling .PrintReport..."));
         report->PrintReport(false);
+        if (const QString &note = report->lastOutcome().note; !note.isEmpty())
+            std::fprintf(stderr, "%s\n", qUtf8Printable(note));
         m_options.api->MessageBox(QStringLiteral("Done calling .PrintReport!"));
         report.reset();
     } catch (const std::exception &e) {

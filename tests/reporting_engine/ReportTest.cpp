@@ -245,6 +245,8 @@ TEST_F(NoPrinterHere, OutputFallsBackToNumberedPdfFilesNamedAfterTheTitle)
     RecordingReport report(log, 1);
     report.PrintReport(false);
     EXPECT_TRUE(report.lastOutcome().fellBackToFile);
+    // The engine says it through the outcome; the front end prints it, once.
+    EXPECT_TRUE(report.lastOutcome().note.startsWith(QStringLiteral("No printer is available: \"Recorder\" was saved as ")));
     report.PrintReport(false);
     EXPECT_EQ(files(), (QStringList{QStringLiteral("Recorder-2.pdf"), QStringLiteral("Recorder.pdf")}));
     EXPECT_EQ(testsupport::PdfReport(dir.filePath(QStringLiteral("Recorder.pdf"))).pageCount(), 1);
