@@ -39,10 +39,12 @@ const char helpText[] =
 
 using UsageError = OptionParser::UsageError;
 
+QByteArray envelopeMedia() { return engine::PaperCatalog::paper(envelope::EnvelopeLayout::paperSize)->cupsMedia; }
+
 engine::CupsJobRequest envelopeRequest(const engine::PrinterProfile &profile)
 {
     engine::CupsJobRequest request;
-    request.options.emplace_back("media", engine::PaperCatalog::paper(envelope::EnvelopeLayout::paperSize)->cupsMedia);
+    request.options.emplace_back("media", envelopeMedia());
     request.paperSource = envelope::EnvelopeLayout::paperSource;
     request.sourceOverride = profile.source.toUtf8();
     return request;
@@ -95,7 +97,7 @@ struct PrinterCommand::Private {
             try {
                 const engine::PrinterProfile profile = profiles.profile(listed.name);
                 const engine::CupsJobRequest request = envelopeRequest(profile);
-                const engine::CupsDestination dest = engine::CupsPrinter::destination(listed.name, request.options.front().second);
+                const engine::CupsDestination dest = engine::CupsPrinter::destination(listed.name, envelopeMedia());
                 out(QStringLiteral("  No. 10 envelope: %1").arg(dest.offersMedia ? QStringLiteral("offered") : QStringLiteral("not among its sizes")));
                 const engine::MediaSourceChoice choice = engine::CupsPrinter::chooseSource(dest, request);
                 out(QStringLiteral("  envelope source: %1 (%2)")
@@ -137,9 +139,7 @@ struct PrinterCommand::Private {
 
         const engine::PrinterProfiles profiles;
         engine::PrinterProfile profile = profiles.profile(queue); // a damaged file stops here, unchanged
-        engine::PrinterProfile request;                            // only to ask the printer about the envelope
-        const engine::CupsDestination dest =
-            engine::CupsPrinter::destination(queue, envelopeRequest(request).options.front().second);
+        const engine::CupsDestination dest = engine::CupsPrinter::destination(queue, envelopeMedia());
         if (changing) {
             if (parser.isSet(reset))
                 profile = engine::PrinterProfile();

@@ -252,6 +252,35 @@ CupsDestination readDestination(http_t *http, cups_dest_t *dest, cups_dinfo_t *i
     return d;
 }
 
+// A destination with its scheduler connection and what it supports, or an
+// EngineError saying what could not be done ("Cannot print to printer ...").
+struct OpenDestination {
+    Http http;
+    Dest dest;
+    DestInfo info;
+    QString text; // "printer \"name\"", the name CUPS resolved
+};
+
+OpenDestination openDestination(const QString &queue, const char *doing)
+{
+    const QString queueText = describeQueue(queue);
+    OpenDestination open;
+    open.http = connectToScheduler();
+    if (!open.http) {
+        throw EngineError(QStringLiteral("Cannot %1 %2: the CUPS scheduler at %3 is not reachable (%4)")
+                              .arg(QLatin1String(doing), queueText, QString::fromUtf8(cupsServer()), cupsError()));
+    }
+    const QByteArray name = queue.toUtf8();
+    open.dest.reset(cupsGetNamedDest(open.http.get(), name.isEmpty() ? nullptr : name.constData(), nullptr));
+    if (!open.dest)
+        throw EngineError(QStringLiteral("Cannot %1 %2: %3").arg(QLatin1String(doing), queueText, cupsError()));
+    open.text = describeQueue(QString::fromUtf8(open.dest->name));
+    open.info.reset(cupsCopyDestInfo(open.http.get(), open.dest.get()));
+    if (!open.info)
+        throw EngineError(QStringLiteral("Cannot %1 %2: %3").arg(QLatin1String(doing), open.text, cupsError()));
+    return open;
+}
+
 void cancelQuietly(cups_dest_t *dest, int jobId)
 {
     if (Http http = connectToScheduler())
@@ -285,22 +314,11 @@ CupsJob CupsPrinter::submit(const CupsJobRequest &request)
         throw fileError(file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("it is not a PDF file"));
     const QString documentName = QFileInfo(request.documentPath).fileName();
 
-    const QString queueText = describeQueue(request.queue);
-    const Http http = connectToScheduler();
-    if (!http) {
-        throw EngineError(QStringLiteral("Cannot print to %1: the CUPS scheduler at %2 is not reachable (%3)")
-                              .arg(queueText, QString::fromUtf8(cupsServer()), cupsError()));
-    }
-
-    const QByteArray queue = request.queue.toUtf8();
-    const Dest dest(cupsGetNamedDest(http.get(), queue.isEmpty() ? nullptr : queue.constData(), nullptr));
-    if (!dest)
-        throw EngineError(QStringLiteral("Cannot print to %1: %2").arg(queueText, cupsError()));
-    const QString destText = describeQueue(QString::fromUtf8(dest->name));
-
-    const DestInfo info(cupsCopyDestInfo(http.get(), dest.get()));
-    if (!info)
-        throw EngineError(QStringLiteral("Cannot print to %1: %2").arg(destText, cupsError()));
+    const OpenDestination open = openDestination(request.queue, "print to");
+    const Http &http = open.http;
+    const Dest &dest = open.dest;
+    const DestInfo &info = open.info;
+    const QString &destText = open.text;
 
     Options options;
     for (const auto &[name, value] : request.options)
@@ -401,20 +419,8 @@ std::vector<CupsDestination> CupsPrinter::destinations()
 
 CupsDestination CupsPrinter::destination(const QString &queue, const QByteArray &media)
 {
-    const QString queueText = describeQueue(queue);
-    const Http http = connectToScheduler();
-    if (!http) {
-        throw EngineError(QStringLiteral("Cannot ask %1: the CUPS scheduler at %2 is not reachable (%3)")
-                              .arg(queueText, QString::fromUtf8(cupsServer()), cupsError()));
-    }
-    const QByteArray name = queue.toUtf8();
-    const Dest dest(cupsGetNamedDest(http.get(), name.isEmpty() ? nullptr : name.constData(), nullptr));
-    if (!dest)
-        throw EngineError(QStringLiteral("There is no %1: %2").arg(queueText, cupsError()));
-    const DestInfo info(cupsCopyDestInfo(http.get(), dest.get()));
-    if (!info)
-        throw EngineError(QStringLiteral("Cannot ask %1: %2").arg(queueText, cupsError()));
-    return readDestination(http.get(), dest.get(), info.get(), media);
+    const OpenDestination open = openDestination(queue, "ask");
+    return readDestination(open.http.get(), open.dest.get(), open.info.get(), media);
 }
 
 namespace {
