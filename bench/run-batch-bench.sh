@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Whole-process figures of `envelope batch ... --pdf`: wall time, peak RSS and PDF
 # bytes per envelope for 1k, 10k and 100k records from CSV and from SQLite, plus
-# the median wall time of one `envelope --pdf`. Prints a Markdown table.
+# the median wall time of one `envelope --pdf`. With BENCH_QUEUE=1 (root, cupsd
+# running) the largest batch is also sent to a CUPS queue, to compare the peak
+# memory of printing with that of saving. Prints a Markdown table.
 #
-#   bash bench/run-batch-bench.sh [path/to/envelope] [record counts...]
+#   [BENCH_QUEUE=1] bash bench/run-batch-bench.sh [path/to/envelope] [record counts...]
 set -euo pipefail
 
 here=$(cd "$(dirname "$0")/.." && pwd)
@@ -63,6 +65,23 @@ for n in "${counts[@]}"; do
             printf "| %s | %d | %.2f | %.0f | %.1f | %.0f |\n", i, n, s, (s > 0 ? n / s : 0), kb / 1024, b / n }'
     done
 done
+
+# The largest batch once more, sent to a queue that is stopped but accepting: the
+# job waits in the spool, so what is measured is our side of it (making and
+# sending the document), not the printer's filters.
+if [ "${BENCH_QUEUE:-0}" = 1 ]; then
+    queue=envelope-bench
+    lpadmin -p $queue -D "Envelope benchmark queue (holds its jobs)" -v file:///dev/null \
+        -P "$here/tests/cups/envelope-test.ppd" 2>/dev/null
+    cupsdisable -r "holds the benchmark's jobs" $queue
+    cupsaccept $queue
+    trap 'cancel -a $queue 2>/dev/null; lpadmin -x $queue 2>/dev/null; rm -rf "$work"' EXIT
+    n=${counts[-1]}
+    make_csv "$n" "$work/in.csv"
+    read -r secs kb < <(measure "$envelope" batch --csv "$work/in.csv" --printer $queue)
+    awk -v n="$n" -v s="$secs" -v kb="$kb" 'BEGIN {
+        printf "| csv to queue | %d | %.2f | %.0f | %.1f | |\n", n, s, (s > 0 ? n / s : 0), kb / 1024 }'
+fi
 
 # One envelope, the whole process: the median of 11 runs.
 for i in $(seq 11); do
