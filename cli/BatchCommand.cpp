@@ -1,5 +1,6 @@
 #include "cli/BatchCommand.h"
 
+#include "cli/ExitStatus.h"
 #include "cli/InterruptGuard.h"
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
@@ -8,8 +9,6 @@
 #include "envelope_report/ColumnMapping.h"
 #include "envelope_report/CsvAddresseeSource.h"
 #include "envelope_report/DatabaseAddresseeSource.h"
-#include "platform/TerminalMessagePresenter.h"
-#include "platform/WindowsApi.h"
 #include "reporting_engine/EngineError.h"
 
 #include <QDir>
@@ -85,7 +84,7 @@ QString describeOutcome(const engine::PrintOutcome &outcome, const QString &pngD
 
 struct BatchCommand::Private {
     std::shared_ptr<platform::WindowsApi> api;
-    EnvelopeCommand::Io io;
+    CommandIo io;
 
     void print(std::FILE *f, const QString &text) const { std::fputs(qUtf8Printable(text), f); }
 
@@ -173,11 +172,11 @@ struct BatchCommand::Private {
                 std::fputs(usageLine, io.out);
                 std::fputs(helpText, io.out);
             }
-            return EnvelopeCommand::exitOk;
+            return ExitStatus::ok;
         } catch (const UsageError &e) {
             print(io.err, QStringLiteral("envelope batch: %1\n").arg(e.message));
             std::fputs(usageLine, io.err);
-            return EnvelopeCommand::exitUsage;
+            return ExitStatus::usage;
         }
     }
 
@@ -211,17 +210,14 @@ struct BatchCommand::Private {
             };
             listener.interrupted = &InterruptGuard::raised;
 
-            auto apiHere = api ? api
-                               : platform::WindowsApi::fromEnvironment(
-                                     std::make_shared<platform::TerminalMessagePresenter>(QStringLiteral("envelope"), io.err));
-            envelope::BatchEnvelopeReport report(apiHere, *source, inv.policy, listener);
+            envelope::BatchEnvelopeReport report(api, *source, inv.policy, listener);
             if (inv.policy == Policy::Stop) {
                 if (const qint64 bad = report.checkInput()) {
                     meter.clear();
                     print(io.err, QStringLiteral("envelope: batch stopped: %1 of %2 records are bad; nothing was printed or saved\n")
                                       .arg(bad)
                                       .arg(report.tally().read));
-                    return EnvelopeCommand::exitFatal;
+                    return ExitStatus::failed;
                 }
             }
             report.setDestination(inv.destination);
@@ -243,16 +239,16 @@ struct BatchCommand::Private {
                 print(io.err, QStringLiteral("envelope: batch interrupted after %1 s; %2\n")
                                   .arg(meter.elapsedSeconds(), 0, 'f', 1)
                                   .arg(nothingMade));
-                return exitInterrupted;
+                return ExitStatus::interrupted;
             }
             print(io.err, QStringLiteral("envelope: error: %1\n").arg(QString::fromUtf8(e.what())));
             print(io.err, QStringLiteral("envelope: batch failed after %1 s; %2\n").arg(meter.elapsedSeconds(), 0, 'f', 1).arg(nothingMade));
-            return EnvelopeCommand::exitFatal;
+            return ExitStatus::failed;
         }
     }
 };
 
-BatchCommand::BatchCommand(std::shared_ptr<platform::WindowsApi> api, EnvelopeCommand::Io io) : d(std::make_unique<Private>())
+BatchCommand::BatchCommand(std::shared_ptr<platform::WindowsApi> api, CommandIo io) : d(std::make_unique<Private>())
 {
     d->api = std::move(api);
     d->io = io;
@@ -263,7 +259,7 @@ BatchCommand::~BatchCommand() = default;
 int BatchCommand::run(const QStringList &arguments)
 {
     std::optional<Invocation> inv;
-    if (const int status = d->parseOrReport(arguments, inv); status != EnvelopeCommand::exitOk || !inv)
+    if (const int status = d->parseOrReport(arguments, inv); status != ExitStatus::ok || !inv)
         return status;
     return d->execute(*inv);
 }

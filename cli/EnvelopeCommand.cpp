@@ -1,12 +1,10 @@
 #include "cli/EnvelopeCommand.h"
 
 #include "cli/BatchCommand.h"
+#include "cli/ExitStatus.h"
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
-#include "cli/PrinterCommand.h"
 #include "envelope_report/rptEnvelope.h"
-#include "platform/TerminalMessagePresenter.h"
-#include "platform/WindowsApi.h"
 #include "reporting_engine/DatabaseConnection.h"
 
 #include <QDir>
@@ -82,7 +80,7 @@ private:
 
 struct EnvelopeCommand::Private {
     std::shared_ptr<platform::WindowsApi> api;
-    Io io;
+    CommandIo io;
 
     void print(std::FILE *f, const QString &text) const { std::fputs(qUtf8Printable(text), f); }
 
@@ -148,8 +146,8 @@ struct EnvelopeCommand::Private {
         return inv;
     }
 
-    // exitOk with the invocation, or with none after showing the help;
-    // exitUsage after the message and the usage line.
+    // ExitStatus::ok with the invocation, or with none after showing the help;
+    // ExitStatus::usage after the message and the usage line.
     int parseOrReport(const QStringList &arguments, std::optional<Invocation> &inv) const
     {
         try {
@@ -160,16 +158,16 @@ struct EnvelopeCommand::Private {
                 std::fputs("\nMany envelopes, one per record of a CSV file or a query (see envelope batch --help):\n", io.out);
                 std::fputs(BatchCommand::usageLine, io.out);
             }
-            return exitOk;
+            return ExitStatus::ok;
         } catch (const UsageError &e) {
             print(io.err, QStringLiteral("envelope: %1\n").arg(e.message));
             std::fputs(usageLine, io.err);
-            return exitUsage;
+            return ExitStatus::usage;
         }
     }
 };
 
-EnvelopeCommand::EnvelopeCommand(std::shared_ptr<platform::WindowsApi> api, Io io) : d(std::make_unique<Private>())
+EnvelopeCommand::EnvelopeCommand(std::shared_ptr<platform::WindowsApi> api, CommandIo io) : d(std::make_unique<Private>())
 {
     d->api = std::move(api);
     d->io = io;
@@ -179,22 +177,15 @@ EnvelopeCommand::~EnvelopeCommand() = default;
 
 int EnvelopeCommand::run(const QStringList &arguments)
 {
-    if (arguments.size() > 1 && arguments.at(1) == QLatin1String("batch"))
-        return BatchCommand(d->api, d->io).run(arguments);
-    if (arguments.size() > 1 && PrinterCommand::handles(arguments.at(1)))
-        return PrinterCommand(d->io).run(arguments);
     std::optional<Invocation> inv;
-    if (const int status = d->parseOrReport(arguments, inv); status != exitOk || !inv)
+    if (const int status = d->parseOrReport(arguments, inv); status != ExitStatus::ok || !inv)
         return status;
 
     try {
-        auto api = d->api ? d->api
-                          : platform::WindowsApi::fromEnvironment(
-                                std::make_shared<platform::TerminalMessagePresenter>(QStringLiteral("envelope"), d->io.err));
         // A host program opens its database once for its own work; the report's query runs on it.
         const DefaultConnection connection(inv->database);
         // As a host program does: create, set the addressee, print without a dialog, release.
-        auto report = std::make_unique<envelope::rptEnvelope>(api);
+        auto report = std::make_unique<envelope::rptEnvelope>(d->api);
         report->AddresseeName = inv->name;
         report->AddresseeStreet1 = inv->street1;
         report->AddresseeStreet2 = inv->street2;
@@ -212,14 +203,12 @@ int EnvelopeCommand::run(const QStringList &arguments)
         return PrintJobReport::report(outcome, inv->waitSeconds, d->io);
     } catch (const std::exception &e) {
         d->print(d->io.err, QStringLiteral("envelope: error: %1\n").arg(QString::fromUtf8(e.what())));
-        return exitFatal;
+        return ExitStatus::failed;
     }
 }
 
 int EnvelopeCommand::checkArguments(const QStringList &arguments) const
 {
-    if (arguments.size() > 1 && arguments.at(1) == QLatin1String("batch"))
-        return BatchCommand(d->api, d->io).checkArguments(arguments);
     std::optional<Invocation> inv;
     return d->parseOrReport(arguments, inv);
 }

@@ -1,5 +1,6 @@
 #include "cli/PrintJobReport.h"
 
+#include "cli/ExitStatus.h"
 #include "reporting_engine/CupsPrinter.h"
 #include "reporting_engine/PrintOutcome.h"
 
@@ -10,10 +11,10 @@ void say(std::FILE *f, const QString &text) { std::fputs(qUtf8Printable(QStringL
 
 } // namespace
 
-int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const EnvelopeCommand::Io &io)
+int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const CommandIo &io)
 {
     if (outcome.kind != engine::PrintOutcome::Kind::Printed)
-        return EnvelopeCommand::exitOk;
+        return ExitStatus::ok;
     const QString source = outcome.source.keyword.isEmpty() ? QStringLiteral("the printer's default tray")
                                                             : QStringLiteral("paper source %1").arg(QString::fromUtf8(outcome.source.keyword));
     if (outcome.source.usedDefault)
@@ -23,13 +24,13 @@ int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<in
     say(io.err, QStringLiteral("printed on %1 (job %2), %3").arg(outcome.queue).arg(outcome.jobId).arg(source));
     if (!waitSeconds) {
         say(io.err, QStringLiteral("follow the job with: lpstat -o %1").arg(outcome.queue));
-        return EnvelopeCommand::exitOk;
+        return ExitStatus::ok;
     }
     const engine::CupsJobEnd end = engine::CupsPrinter::waitForJob(outcome.queue, outcome.jobId, *waitSeconds);
     using State = engine::CupsJobEnd::State;
     if (end.state == State::Completed) {
         say(io.err, QStringLiteral("job %1 on %2 completed").arg(outcome.jobId).arg(outcome.queue));
-        return EnvelopeCommand::exitOk;
+        return ExitStatus::ok;
     }
     const QString how = end.state == State::Aborted    ? QStringLiteral("was aborted")
                         : end.state == State::Canceled ? QStringLiteral("was canceled")
@@ -40,7 +41,7 @@ int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<in
     if (!end.printerReasons.isEmpty())
         why += QStringLiteral("; printer: ") + end.printerReasons;
     say(io.err, QStringLiteral("error: job %1 on %2 %3%4").arg(outcome.jobId).arg(outcome.queue, how, why));
-    return EnvelopeCommand::exitFatal;
+    return ExitStatus::failed;
 }
 
 } // namespace cli

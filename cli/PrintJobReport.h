@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/EnvelopeCommand.h"
+#include "cli/CommandIo.h"
 
 #include <optional>
 
@@ -16,8 +16,8 @@ class PrintJobReport {
 public:
     static constexpr int defaultWaitSeconds = 120;
 
-    // exitOk, or exitFatal when the followed job did not complete (with the reasons).
-    static int report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const EnvelopeCommand::Io &io);
+    // ExitStatus::ok, or ExitStatus::failed when the followed job did not complete (with the reasons).
+    static int report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const CommandIo &io);
 };
 
 } // namespace cli

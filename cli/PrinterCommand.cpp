@@ -1,5 +1,6 @@
 #include "cli/PrinterCommand.h"
 
+#include "cli/ExitStatus.h"
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
 #include "envelope_report/EnvelopeLayout.h"
@@ -73,7 +74,7 @@ QString describeProfile(const engine::PrinterProfile &profile, const engine::Pri
 } // namespace
 
 struct PrinterCommand::Private {
-    EnvelopeCommand::Io io;
+    CommandIo io;
 
     void out(const QString &text) const { std::fputs(qUtf8Printable(text + QLatin1Char('\n')), io.out); }
     void err(const QString &text) const { std::fputs(qUtf8Printable(QStringLiteral("envelope: ") + text + QLatin1Char('\n')), io.err); }
@@ -82,7 +83,7 @@ struct PrinterCommand::Private {
     {
         std::fputs(usageLine, io.out);
         std::fputs(helpText, io.out);
-        return EnvelopeCommand::exitOk;
+        return ExitStatus::ok;
     }
 
     int printers() const
@@ -91,7 +92,7 @@ struct PrinterCommand::Private {
         const auto destinations = engine::CupsPrinter::destinations();
         if (destinations.empty())
             out(QStringLiteral("No printers: CUPS has no destination (envelopes are then saved as Envelope.pdf)."));
-        int status = EnvelopeCommand::exitOk;
+        int status = ExitStatus::ok;
         for (const engine::CupsDestination &listed : destinations) {
             out(listed.name + (listed.isDefault ? QStringLiteral(" (default)") : QString()));
             try {
@@ -105,7 +106,7 @@ struct PrinterCommand::Private {
                 out(QStringLiteral("  profile: %1").arg(describeProfile(profile, profiles)));
             } catch (const std::exception &e) {
                 out(QStringLiteral("  cannot tell: %1").arg(QString::fromUtf8(e.what())));
-                status = EnvelopeCommand::exitFatal;
+                status = ExitStatus::failed;
             }
         }
         return status;
@@ -157,7 +158,7 @@ struct PrinterCommand::Private {
             profile = profiles.profile(dest.name);
         }
         out(QStringLiteral("%1: %2").arg(dest.name, describeProfile(profile, profiles)));
-        return EnvelopeCommand::exitOk;
+        return ExitStatus::ok;
     }
 
     int calibrate(QStringList arguments) const
@@ -197,7 +198,7 @@ bool PrinterCommand::handles(const QString &word)
     return word == QLatin1String("printers") || word == QLatin1String("printer-profile") || word == QLatin1String("calibrate");
 }
 
-PrinterCommand::PrinterCommand(EnvelopeCommand::Io io) : d(std::make_unique<Private>())
+PrinterCommand::PrinterCommand(CommandIo io) : d(std::make_unique<Private>())
 {
     d->io = io;
 }
@@ -222,10 +223,10 @@ int PrinterCommand::run(const QStringList &arguments)
     } catch (const UsageError &e) {
         d->err(e.message);
         std::fputs(usageLine, d->io.err);
-        return EnvelopeCommand::exitUsage;
+        return ExitStatus::usage;
     } catch (const std::exception &e) {
         d->err(QStringLiteral("error: %1").arg(QString::fromUtf8(e.what())));
-        return EnvelopeCommand::exitFatal;
+        return ExitStatus::failed;
     }
 }
 
