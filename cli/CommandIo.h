@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QString>
+
 #include <cstdio>
 
 namespace cli {
@@ -9,6 +11,15 @@ namespace cli {
 struct CommandIo {
     std::FILE *out = stdout;
     std::FILE *err = stderr;
+
+    // How the program's messages begin: "envelope: TEXT".
+    static QString message(const QString &text);
+
+    // A message line on err.
+    void say(const QString &text) const;
+    // A line as it is: on out, or on err.
+    void writeOut(const QString &line) const;
+    void writeErr(const QString &line) const;
 };
 
 } // namespace cli
