@@ -26,7 +26,9 @@ const char BatchCommand::usageLine[] =
     "                      [--pdf FILE | --png-dir DIR | --printer QUEUE [--wait [SECONDS]]]\n"
     "                      [--on-bad-record print|skip|stop]\n";
 
-const char BatchCommand::helpText[] =
+namespace {
+
+const char helpText[] =
     "Prints one envelope per record of a CSV file (with a header row) or of a database query, in one run:\n"
     "the same envelope as the single one, into one PDF, one PNG per envelope, or one print job.\n\n"
     "  --csv FILE             the addressees: CSV (RFC 4180), UTF-8, a header row naming the columns\n"
@@ -45,8 +47,6 @@ const char BatchCommand::helpText[] =
     "                         input is checked first and nothing is made when any record is bad)\n\n"
     "Bad records are listed on standard error. Progress shows there when it is a terminal; a summary\n"
     "line always ends the run. Exit status: 0 done, 1 failed or stopped, 2 bad usage, 130 interrupted.\n";
-
-namespace {
 
 using Policy = envelope::BatchEnvelopeReport::BadRecords;
 
@@ -157,7 +157,7 @@ bool parse(const QStringList &arguments, Invocation &inv)
     return true;
 }
 
-const CommandUsage usage(QStringLiteral("envelope batch"), BatchCommand::usageLine, QString::fromLatin1(BatchCommand::helpText));
+const CommandUsage usage(QStringLiteral("envelope batch"), BatchCommand::usageLine, QString::fromLatin1(helpText));
 
 QString describeOutcome(const engine::PrintOutcome &outcome, const QString &pngDir)
 {

@@ -18,7 +18,6 @@ namespace cli {
 class BatchCommand {
 public:
     static const char usageLine[];
-    static const char helpText[];
 
     // api: the Windows calls the report makes (the program's come from the
     // environment's Wine prefix, a test's from its own); checkArguments needs none.
