@@ -1,5 +1,7 @@
 #include "cli/BatchCommand.h"
 
+#include "cli/CommandUsage.h"
+#include "cli/ExitStatus.h"
 #include "cli/InterruptGuard.h"
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
@@ -8,8 +10,6 @@
 #include "envelope_report/ColumnMapping.h"
 #include "envelope_report/CsvAddresseeSource.h"
 #include "envelope_report/DatabaseAddresseeSource.h"
-#include "platform/TerminalMessagePresenter.h"
-#include "platform/WindowsApi.h"
 #include "reporting_engine/EngineError.h"
 
 #include <QDir>
@@ -26,7 +26,9 @@ const char BatchCommand::usageLine[] =
     "                      [--pdf FILE | --png-dir DIR | --printer QUEUE [--wait [SECONDS]]]\n"
     "                      [--on-bad-record print|skip|stop]\n";
 
-const char BatchCommand::helpText[] =
+namespace {
+
+const char helpText[] =
     "Prints one envelope per record of a CSV file (with a header row) or of a database query, in one run:\n"
     "the same envelope as the single one, into one PDF, one PNG per envelope, or one print job.\n\n"
     "  --csv FILE             the addressees: CSV (RFC 4180), UTF-8, a header row naming the columns\n"
@@ -46,8 +48,6 @@ const char BatchCommand::helpText[] =
     "Bad records are listed on standard error. Progress shows there when it is a terminal; a summary\n"
     "line always ends the run. Exit status: 0 done, 1 failed or stopped, 2 bad usage, 130 interrupted.\n";
 
-namespace {
-
 using Policy = envelope::BatchEnvelopeReport::BadRecords;
 
 struct Invocation {
@@ -62,6 +62,102 @@ struct Invocation {
 };
 
 using UsageError = OptionParser::UsageError;
+
+struct Options {
+    QCommandLineOption csv = OptionParser::withValue("csv", "FILE");
+    QCommandLineOption database = OptionParser::withValue("database", "URL");
+    QCommandLineOption query = OptionParser::withValue("query", "SQL");
+    QCommandLineOption columns = OptionParser::withValue("columns", "MAPPING");
+    QCommandLineOption pdf = OptionParser::withValue("pdf", "FILE");
+    QCommandLineOption pngDir = OptionParser::withValue("png-dir", "DIR");
+    QCommandLineOption printer = OptionParser::withValue("printer", "QUEUE");
+    QCommandLineOption onBad = OptionParser::withValue("on-bad-record", "WHAT");
+    QCommandLineOption wait = OptionParser::withValue("wait", "SECONDS");
+
+    QList<QCommandLineOption> all() const { return {csv, database, query, columns, pdf, pngDir, printer, onBad, wait}; }
+};
+
+void readSource(const OptionParser &parser, const Options &o, Invocation &inv)
+{
+    if (parser.isSet(o.csv) == parser.isSet(o.database))
+        throw UsageError{QStringLiteral("give either --csv FILE or --database URL with --query SQL")};
+    if (parser.isSet(o.csv)) {
+        if (parser.isSet(o.query))
+            throw UsageError{QStringLiteral("--query goes with --database, not with --csv")};
+        inv.csv = parser.value(o.csv);
+    } else {
+        if (!parser.isSet(o.query))
+            throw UsageError{QStringLiteral("--database needs --query SQL")};
+        inv.database = parser.value(o.database);
+        inv.query = parser.value(o.query);
+    }
+}
+
+// Where each part of the address is, and what a bad record does.
+void readRecordRules(const OptionParser &parser, const Options &o, Invocation &inv)
+{
+    if (parser.isSet(o.columns)) {
+        try {
+            inv.columns = envelope::ColumnMapping::parse(parser.value(o.columns));
+        } catch (const engine::EngineError &e) {
+            throw UsageError{e.message()};
+        }
+    }
+    if (!parser.isSet(o.onBad))
+        return;
+    const QString v = parser.value(o.onBad);
+    if (v == QLatin1String("print"))
+        inv.policy = Policy::Print;
+    else if (v == QLatin1String("skip"))
+        inv.policy = Policy::Skip;
+    else if (v == QLatin1String("stop"))
+        inv.policy = Policy::Stop;
+    else
+        throw UsageError{QStringLiteral("--on-bad-record \"%1\": give print, skip or stop").arg(v)};
+}
+
+void readOutput(const OptionParser &parser, const Options &o, Invocation &inv)
+{
+    if (int(parser.isSet(o.pdf)) + int(parser.isSet(o.pngDir)) + int(parser.isSet(o.printer)) > 1)
+        throw UsageError{QStringLiteral("give only one of --pdf, --png-dir and --printer")};
+    if (parser.isSet(o.pdf)) {
+        inv.destination = engine::PrintDestination::pdfFile(parser.value(o.pdf));
+    } else if (parser.isSet(o.pngDir)) {
+        inv.pngDir = parser.value(o.pngDir);
+        inv.destination = engine::PrintDestination::pngFile(QDir(inv.pngDir).filePath(QStringLiteral("envelope.png")));
+    } else if (parser.isSet(o.printer)) {
+        inv.destination = engine::PrintDestination::printer(parser.value(o.printer));
+    }
+    if (parser.isSet(o.wait)) {
+        if (parser.isSet(o.pdf) || parser.isSet(o.pngDir))
+            throw UsageError{QStringLiteral("--wait goes with printing, not with --pdf or --png-dir")};
+        inv.waitSeconds = PrintJobReport::waitSeconds(parser, o.wait);
+    }
+}
+
+// arguments as run() takes them. False when help is asked for; throws UsageError.
+bool parse(const QStringList &arguments, Invocation &inv)
+{
+    const Options o;
+    OptionParser parser(o.all());
+    PrintJobReport::allowBareWait(parser, o.wait);
+    QStringList args = arguments;
+    args.removeAt(1); // "batch"
+    if (!parser.parse(args))
+        return false;
+    parser.requireValue(o.csv, "a file name");
+    parser.requireValue(o.database, "a URL");
+    parser.requireValue(o.query, "a query");
+    parser.requireValue(o.pdf, "a file name");
+    parser.requireValue(o.pngDir, "a folder");
+    parser.requireValue(o.printer, "a queue name");
+    readSource(parser, o, inv);
+    readRecordRules(parser, o, inv);
+    readOutput(parser, o, inv);
+    return true;
+}
+
+const CommandUsage usage(QStringLiteral("envelope batch"), BatchCommand::usageLine, QString::fromLatin1(helpText));
 
 QString describeOutcome(const engine::PrintOutcome &outcome, const QString &pngDir)
 {
@@ -81,178 +177,96 @@ QString describeOutcome(const engine::PrintOutcome &outcome, const QString &pngD
     return QStringLiteral("nothing printed");
 }
 
+std::unique_ptr<envelope::AddresseeSource> openSource(const Invocation &inv)
+{
+    if (!inv.csv.isEmpty())
+        return std::make_unique<envelope::CsvAddresseeSource>(inv.csv, inv.columns);
+    return std::make_unique<envelope::DatabaseAddresseeSource>(inv.database, inv.query, inv.columns);
+}
+
+// Bad records as notes above the progress bar; the bar; Ctrl-C.
+envelope::BatchEnvelopeReport::Listener listenerFor(ProgressMeter &meter)
+{
+    envelope::BatchEnvelopeReport::Listener listener;
+    listener.badRecord = [&meter](const envelope::AddresseeRecord &r, const QStringList &problems) {
+        const QString where = r.line > 0 ? QStringLiteral("record %1 (line %2)").arg(r.number).arg(r.line)
+                                         : QStringLiteral("record %1").arg(r.number);
+        meter.note(CommandIo::message(QStringLiteral("%1: %2").arg(where, problems.join(QStringLiteral("; ")))));
+    };
+    listener.progress = [&meter](const envelope::BatchEnvelopeReport::Tally &t, double fraction) {
+        meter.update(t.printed + t.skipped, fraction);
+    };
+    listener.interrupted = &InterruptGuard::raised;
+    return listener;
+}
+
 } // namespace
 
 struct BatchCommand::Private {
     std::shared_ptr<platform::WindowsApi> api;
-    EnvelopeCommand::Io io;
-
-    void print(std::FILE *f, const QString &text) const { std::fputs(qUtf8Printable(text), f); }
-
-    std::optional<Invocation> parse(const QStringList &arguments) const
-    {
-        const QCommandLineOption csv(QStringLiteral("csv"), QString(), QStringLiteral("FILE"));
-        const QCommandLineOption database(QStringLiteral("database"), QString(), QStringLiteral("URL"));
-        const QCommandLineOption query(QStringLiteral("query"), QString(), QStringLiteral("SQL"));
-        const QCommandLineOption columns(QStringLiteral("columns"), QString(), QStringLiteral("MAPPING"));
-        const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("FILE"));
-        const QCommandLineOption pngDir(QStringLiteral("png-dir"), QString(), QStringLiteral("DIR"));
-        const QCommandLineOption printer(QStringLiteral("printer"), QString(), QStringLiteral("QUEUE"));
-        const QCommandLineOption onBad(QStringLiteral("on-bad-record"), QString(), QStringLiteral("WHAT"));
-        const QCommandLineOption wait(QStringLiteral("wait"), QString(), QStringLiteral("SECONDS"));
-        OptionParser parser({csv, database, query, columns, pdf, pngDir, printer, onBad, wait});
-        parser.allowBareOption(QStringLiteral("wait"), QString::number(PrintJobReport::defaultWaitSeconds));
-
-        QStringList args = arguments;
-        args.removeAt(1); // "batch"
-        if (!parser.parse(args))
-            return std::nullopt;
-        parser.requireValue(csv, "a file name");
-        parser.requireValue(database, "a URL");
-        parser.requireValue(query, "a query");
-        parser.requireValue(pdf, "a file name");
-        parser.requireValue(pngDir, "a folder");
-        parser.requireValue(printer, "a queue name");
-
-        Invocation inv;
-        if (parser.isSet(csv) == parser.isSet(database))
-            throw UsageError{QStringLiteral("give either --csv FILE or --database URL with --query SQL")};
-        if (parser.isSet(csv)) {
-            if (parser.isSet(query))
-                throw UsageError{QStringLiteral("--query goes with --database, not with --csv")};
-            inv.csv = parser.value(csv);
-        } else {
-            if (!parser.isSet(query))
-                throw UsageError{QStringLiteral("--database needs --query SQL")};
-            inv.database = parser.value(database);
-            inv.query = parser.value(query);
-        }
-        if (parser.isSet(columns)) {
-            try {
-                inv.columns = envelope::ColumnMapping::parse(parser.value(columns));
-            } catch (const engine::EngineError &e) {
-                throw UsageError{e.message()};
-            }
-        }
-        if (parser.isSet(onBad)) {
-            const QString v = parser.value(onBad);
-            if (v == QLatin1String("print"))
-                inv.policy = Policy::Print;
-            else if (v == QLatin1String("skip"))
-                inv.policy = Policy::Skip;
-            else if (v == QLatin1String("stop"))
-                inv.policy = Policy::Stop;
-            else
-                throw UsageError{QStringLiteral("--on-bad-record \"%1\": give print, skip or stop").arg(v)};
-        }
-        if (int(parser.isSet(pdf)) + int(parser.isSet(pngDir)) + int(parser.isSet(printer)) > 1)
-            throw UsageError{QStringLiteral("give only one of --pdf, --png-dir and --printer")};
-        if (parser.isSet(pdf)) {
-            inv.destination = engine::PrintDestination::pdfFile(parser.value(pdf));
-        } else if (parser.isSet(pngDir)) {
-            inv.pngDir = parser.value(pngDir);
-            inv.destination = engine::PrintDestination::pngFile(QDir(inv.pngDir).filePath(QStringLiteral("envelope.png")));
-        } else if (parser.isSet(printer)) {
-            inv.destination = engine::PrintDestination::printer(parser.value(printer));
-        }
-        if (parser.isSet(wait)) {
-            if (parser.isSet(pdf) || parser.isSet(pngDir))
-                throw UsageError{QStringLiteral("--wait goes with printing, not with --pdf or --png-dir")};
-            inv.waitSeconds = static_cast<int>(parser.number(wait, 0, 86400, "a number of seconds"));
-        }
-        return inv;
-    }
-
-    // exitOk with the invocation, or with none after showing the help;
-    // exitUsage after the message and the usage line.
-    int parseOrReport(const QStringList &arguments, std::optional<Invocation> &inv) const
-    {
-        try {
-            inv = parse(arguments);
-            if (!inv) {
-                std::fputs(usageLine, io.out);
-                std::fputs(helpText, io.out);
-            }
-            return EnvelopeCommand::exitOk;
-        } catch (const UsageError &e) {
-            print(io.err, QStringLiteral("envelope batch: %1\n").arg(e.message));
-            std::fputs(usageLine, io.err);
-            return EnvelopeCommand::exitUsage;
-        }
-    }
+    CommandIo io;
 
     int execute(const Invocation &inv) const
     {
         const InterruptGuard interrupts;
         ProgressMeter meter(io.err, ::isatty(::fileno(io.err)) == 1);
-        const auto say = [&](const QString &line) { meter.note(QStringLiteral("envelope: ") + line); };
-        envelope::BatchEnvelopeReport::Tally tally;
+        try {
+            const std::unique_ptr<envelope::AddresseeSource> source = openSource(inv);
+            if (!inv.pngDir.isEmpty() && !QDir().mkpath(inv.pngDir))
+                throw engine::EngineError(QStringLiteral("Cannot make the folder %1.").arg(inv.pngDir));
+            return runBatch(inv, *source, meter);
+        } catch (const std::exception &e) {
+            return reportFailure(inv, meter, e);
+        }
+    }
+
+    int runBatch(const Invocation &inv, envelope::AddresseeSource &source, ProgressMeter &meter) const
+    {
+        envelope::BatchEnvelopeReport report(api, source, inv.policy, listenerFor(meter));
+        if (inv.policy == Policy::Stop) {
+            if (const qint64 bad = report.checkInput()) {
+                meter.clear();
+                io.say(QStringLiteral("batch stopped: %1 of %2 records are bad; nothing was printed or saved").arg(bad).arg(report.tally().read));
+                return ExitStatus::failed;
+            }
+        }
+        report.setDestination(inv.destination);
+        report.PrintReport(false);
+        return summarise(inv, report.tally(), report.lastOutcome(), meter);
+    }
+
+    // The one line that ends every finished run, then what became of the print job.
+    int summarise(const Invocation &inv, const envelope::BatchEnvelopeReport::Tally &tally, const engine::PrintOutcome &outcome,
+                  ProgressMeter &meter) const
+    {
+        meter.clear();
+        io.say(QStringLiteral("batch done: %1 printed, %2 skipped, %3 bad, %4 pages in %5 s; %6")
+                   .arg(tally.printed)
+                   .arg(tally.skipped)
+                   .arg(tally.bad)
+                   .arg(outcome.pages)
+                   .arg(meter.elapsedSeconds(), 0, 'f', 1)
+                   .arg(describeOutcome(outcome, inv.pngDir)));
+        return PrintJobReport::report(outcome, inv.waitSeconds, io);
+    }
+
+    int reportFailure(const Invocation &inv, ProgressMeter &meter, const std::exception &e) const
+    {
+        meter.clear();
         const bool wholeOutput = inv.destination.kind != engine::PrintDestination::Kind::PngFile;
         const QString nothingMade = wholeOutput ? QStringLiteral("nothing was printed or saved")
                                                 : QStringLiteral("the PNG files made so far stay in %1").arg(inv.pngDir);
-        try {
-            std::unique_ptr<envelope::AddresseeSource> source;
-            if (!inv.csv.isEmpty())
-                source = std::make_unique<envelope::CsvAddresseeSource>(inv.csv, inv.columns);
-            else
-                source = std::make_unique<envelope::DatabaseAddresseeSource>(inv.database, inv.query, inv.columns);
-
-            if (!inv.pngDir.isEmpty() && !QDir().mkpath(inv.pngDir))
-                throw engine::EngineError(QStringLiteral("Cannot make the folder %1.").arg(inv.pngDir));
-
-            envelope::BatchEnvelopeReport::Listener listener;
-            listener.badRecord = [&](const envelope::AddresseeRecord &r, const QStringList &problems) {
-                const QString where = r.line > 0 ? QStringLiteral("record %1 (line %2)").arg(r.number).arg(r.line)
-                                                 : QStringLiteral("record %1").arg(r.number);
-                say(QStringLiteral("%1: %2").arg(where, problems.join(QStringLiteral("; "))));
-            };
-            listener.progress = [&](const envelope::BatchEnvelopeReport::Tally &t, double fraction) {
-                meter.update(t.printed + t.skipped, fraction);
-            };
-            listener.interrupted = &InterruptGuard::raised;
-
-            auto apiHere = api ? api
-                               : platform::WindowsApi::fromEnvironment(
-                                     std::make_shared<platform::TerminalMessagePresenter>(QStringLiteral("envelope"), io.err));
-            envelope::BatchEnvelopeReport report(apiHere, *source, inv.policy, listener);
-            if (inv.policy == Policy::Stop) {
-                if (const qint64 bad = report.checkInput()) {
-                    meter.clear();
-                    print(io.err, QStringLiteral("envelope: batch stopped: %1 of %2 records are bad; nothing was printed or saved\n")
-                                      .arg(bad)
-                                      .arg(report.tally().read));
-                    return EnvelopeCommand::exitFatal;
-                }
-            }
-            report.setDestination(inv.destination);
-            report.PrintReport(false);
-            tally = report.tally();
-            const engine::PrintOutcome outcome = report.lastOutcome();
-            meter.clear();
-            print(io.err, QStringLiteral("envelope: batch done: %1 printed, %2 skipped, %3 bad, %4 pages in %5 s; %6\n")
-                              .arg(tally.printed)
-                              .arg(tally.skipped)
-                              .arg(tally.bad)
-                              .arg(outcome.pages)
-                              .arg(meter.elapsedSeconds(), 0, 'f', 1)
-                              .arg(describeOutcome(outcome, inv.pngDir)));
-            return PrintJobReport::report(outcome, inv.waitSeconds, io);
-        } catch (const std::exception &e) {
-            meter.clear();
-            if (InterruptGuard::raised()) {
-                print(io.err, QStringLiteral("envelope: batch interrupted after %1 s; %2\n")
-                                  .arg(meter.elapsedSeconds(), 0, 'f', 1)
-                                  .arg(nothingMade));
-                return exitInterrupted;
-            }
-            print(io.err, QStringLiteral("envelope: error: %1\n").arg(QString::fromUtf8(e.what())));
-            print(io.err, QStringLiteral("envelope: batch failed after %1 s; %2\n").arg(meter.elapsedSeconds(), 0, 'f', 1).arg(nothingMade));
-            return EnvelopeCommand::exitFatal;
+        if (InterruptGuard::raised()) {
+            io.say(QStringLiteral("batch interrupted after %1 s; %2").arg(meter.elapsedSeconds(), 0, 'f', 1).arg(nothingMade));
+            return ExitStatus::interrupted;
         }
+        io.say(QStringLiteral("error: %1").arg(QString::fromUtf8(e.what())));
+        io.say(QStringLiteral("batch failed after %1 s; %2").arg(meter.elapsedSeconds(), 0, 'f', 1).arg(nothingMade));
+        return ExitStatus::failed;
     }
 };
 
-BatchCommand::BatchCommand(std::shared_ptr<platform::WindowsApi> api, EnvelopeCommand::Io io) : d(std::make_unique<Private>())
+BatchCommand::BatchCommand(std::shared_ptr<platform::WindowsApi> api, CommandIo io) : d(std::make_unique<Private>())
 {
     d->api = std::move(api);
     d->io = io;
@@ -262,16 +276,16 @@ BatchCommand::~BatchCommand() = default;
 
 int BatchCommand::run(const QStringList &arguments)
 {
-    std::optional<Invocation> inv;
-    if (const int status = d->parseOrReport(arguments, inv); status != EnvelopeCommand::exitOk || !inv)
-        return status;
-    return d->execute(*inv);
+    Invocation inv;
+    if (const auto status = usage.parseOrReport([&] { return parse(arguments, inv); }, d->io))
+        return *status;
+    return d->execute(inv);
 }
 
 int BatchCommand::checkArguments(const QStringList &arguments) const
 {
-    std::optional<Invocation> inv;
-    return d->parseOrReport(arguments, inv);
+    Invocation inv;
+    return usage.parseOrReport([&] { return parse(arguments, inv); }, d->io).value_or(ExitStatus::ok);
 }
 
 } // namespace cli

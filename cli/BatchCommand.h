@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/EnvelopeCommand.h"
+#include "cli/CommandIo.h"
 
 #include <QStringList>
 
@@ -17,21 +17,18 @@ namespace cli {
 // so tests can call it directly.
 class BatchCommand {
 public:
-    static constexpr int exitInterrupted = 130;
-
     static const char usageLine[];
-    static const char helpText[];
 
-    // Without an api, the Wine prefix of the environment, messages on the err stream.
-    explicit BatchCommand(std::shared_ptr<platform::WindowsApi> api = nullptr,
-                          EnvelopeCommand::Io io = EnvelopeCommand::Io{stdout, stderr});
+    // api: the Windows calls the report makes (the program's come from the
+    // environment's Wine prefix, a test's from its own); checkArguments needs none.
+    explicit BatchCommand(std::shared_ptr<platform::WindowsApi> api, CommandIo io = {});
     ~BatchCommand();
 
     // arguments[0] is the program name and arguments[1] "batch", as in argv.
     int run(const QStringList &arguments);
 
-    // Checks the arguments as run() does and stops there: exitOk, or exitUsage
-    // after the same message and usage line. Opens, makes and prints nothing.
+    // Checks the arguments as run() does and stops there: ExitStatus::ok, or
+    // ExitStatus::usage after the same message and usage line. Opens, makes and prints nothing.
     int checkArguments(const QStringList &arguments) const;
 
 private:

@@ -1,12 +1,11 @@
 #include "cli/EnvelopeCommand.h"
 
 #include "cli/BatchCommand.h"
+#include "cli/CommandUsage.h"
+#include "cli/ExitStatus.h"
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
-#include "cli/PrinterCommand.h"
 #include "envelope_report/rptEnvelope.h"
-#include "platform/TerminalMessagePresenter.h"
-#include "platform/WindowsApi.h"
 #include "reporting_engine/DatabaseConnection.h"
 
 #include <QDir>
@@ -58,6 +57,92 @@ struct Invocation {
 
 using UsageError = OptionParser::UsageError;
 
+struct Options {
+    QCommandLineOption name = OptionParser::withValue("name", "TEXT");
+    QCommandLineOption street1 = OptionParser::withValue("street1", "TEXT");
+    QCommandLineOption street2 = OptionParser::withValue("street2", "TEXT");
+    QCommandLineOption city = OptionParser::withValue("city", "TEXT");
+    QCommandLineOption state = OptionParser::withValue("state", "TEXT");
+    QCommandLineOption zip = OptionParser::withValue("zip", "NUMBER");
+    QCommandLineOption sql = OptionParser::withValue("sql", "TEXT");
+    QCommandLineOption database = OptionParser::withValue("database", "URL");
+    QCommandLineOption printer = OptionParser::withValue("printer", "QUEUE");
+    QCommandLineOption pdf = OptionParser::withValue("pdf", "FILE");
+    QCommandLineOption png = OptionParser::withValue("png", "FILE");
+    QCommandLineOption wait = OptionParser::withValue("wait", "SECONDS");
+
+    QList<QCommandLineOption> all() const { return {name, street1, street2, city, state, zip, sql, database, printer, pdf, png, wait}; }
+};
+
+void readAddressee(const OptionParser &parser, const Options &o, Invocation &inv)
+{
+    if (parser.isSet(o.name)) inv.name = parser.value(o.name);
+    if (parser.isSet(o.street1)) inv.street1 = parser.value(o.street1);
+    if (parser.isSet(o.street2)) inv.street2 = parser.value(o.street2);
+    if (parser.isSet(o.city)) inv.city = parser.value(o.city);
+    if (parser.isSet(o.state)) inv.state = parser.value(o.state);
+    if (parser.isSet(o.zip)) {
+        bool ok = false;
+        const qlonglong value = parser.value(o.zip).toLongLong(&ok);
+        if (!ok || value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+            throw UsageError{QStringLiteral("--zip \"%1\" is not a whole number (a ZIP code has 5 or 9 digits)").arg(parser.value(o.zip))};
+        inv.zip = static_cast<std::int32_t>(value);
+    }
+}
+
+void readQuery(const OptionParser &parser, const Options &o, Invocation &inv)
+{
+    if (parser.isSet(o.sql))
+        inv.sql = parser.value(o.sql);
+    if (parser.isSet(o.database)) {
+        if (!parser.isSet(o.sql))
+            throw UsageError{QStringLiteral("--database goes with --sql")};
+        parser.requireValue(o.database, "a URL");
+        inv.database = parser.value(o.database);
+    }
+}
+
+void readOutput(const OptionParser &parser, const Options &o, Invocation &inv)
+{
+    const int outputs = int(parser.isSet(o.printer)) + int(parser.isSet(o.pdf)) + int(parser.isSet(o.png));
+    if (outputs > 1)
+        throw UsageError{QStringLiteral("give only one of --printer, --pdf and --png")};
+    parser.requireValue(o.printer, "a queue name");
+    parser.requireValue(o.pdf, "a file name");
+    parser.requireValue(o.png, "a file name");
+    if (parser.isSet(o.printer)) {
+        inv.destination = engine::PrintDestination::printer(parser.value(o.printer));
+    } else if (parser.isSet(o.pdf)) {
+        inv.destination = engine::PrintDestination::pdfFile(parser.value(o.pdf));
+    } else if (parser.isSet(o.png)) {
+        inv.destination = engine::PrintDestination::pngFile(parser.value(o.png));
+    }
+    if (parser.isSet(o.wait)) {
+        if (parser.isSet(o.pdf) || parser.isSet(o.png))
+            throw UsageError{QStringLiteral("--wait goes with printing, not with --pdf or --png")};
+        inv.waitSeconds = PrintJobReport::waitSeconds(parser, o.wait);
+    }
+}
+
+// False when help is asked for; throws UsageError.
+bool parse(const QStringList &arguments, Invocation &inv)
+{
+    const Options o;
+    OptionParser parser(o.all());
+    PrintJobReport::allowBareWait(parser, o.wait);
+    if (!parser.parse(arguments))
+        return false;
+    readAddressee(parser, o, inv);
+    readQuery(parser, o, inv);
+    readOutput(parser, o, inv);
+    return true;
+}
+
+const CommandUsage usage(QStringLiteral("envelope"), usageLine,
+                         QString::fromLatin1(helpText) +
+                             QLatin1String("\nMany envelopes, one per record of a CSV file or a query (see envelope batch --help):\n") +
+                             QLatin1String(BatchCommand::usageLine));
+
 // The application's default database connection for the length of one command.
 class DefaultConnection {
 public:
@@ -82,94 +167,29 @@ private:
 
 struct EnvelopeCommand::Private {
     std::shared_ptr<platform::WindowsApi> api;
-    Io io;
+    CommandIo io;
 
-    void print(std::FILE *f, const QString &text) const { std::fputs(qUtf8Printable(text), f); }
-
-    // The invocation, or nothing when help is asked for.
-    std::optional<Invocation> parse(const QStringList &arguments) const
+    // As a host program does: create, set the addressee, print without a dialog, release.
+    engine::PrintOutcome print(const Invocation &inv) const
     {
-        const QCommandLineOption name(QStringLiteral("name"), QString(), QStringLiteral("TEXT"));
-        const QCommandLineOption street1(QStringLiteral("street1"), QString(), QStringLiteral("TEXT"));
-        const QCommandLineOption street2(QStringLiteral("street2"), QString(), QStringLiteral("TEXT"));
-        const QCommandLineOption city(QStringLiteral("city"), QString(), QStringLiteral("TEXT"));
-        const QCommandLineOption state(QStringLiteral("state"), QString(), QStringLiteral("TEXT"));
-        const QCommandLineOption zip(QStringLiteral("zip"), QString(), QStringLiteral("NUMBER"));
-        const QCommandLineOption printer(QStringLiteral("printer"), QString(), QStringLiteral("QUEUE"));
-        const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("FILE"));
-        const QCommandLineOption png(QStringLiteral("png"), QString(), QStringLiteral("FILE"));
-        const QCommandLineOption sql(QStringLiteral("sql"), QString(), QStringLiteral("TEXT"));
-        const QCommandLineOption database(QStringLiteral("database"), QString(), QStringLiteral("URL"));
-        const QCommandLineOption wait(QStringLiteral("wait"), QString(), QStringLiteral("SECONDS"));
-        OptionParser parser({name, street1, street2, city, state, zip, sql, database, printer, pdf, png, wait});
-        parser.allowBareOption(QStringLiteral("wait"), QString::number(PrintJobReport::defaultWaitSeconds));
-        if (!parser.parse(arguments))
-            return std::nullopt;
-
-        Invocation inv;
-        if (parser.isSet(name)) inv.name = parser.value(name);
-        if (parser.isSet(street1)) inv.street1 = parser.value(street1);
-        if (parser.isSet(street2)) inv.street2 = parser.value(street2);
-        if (parser.isSet(city)) inv.city = parser.value(city);
-        if (parser.isSet(state)) inv.state = parser.value(state);
-        if (parser.isSet(zip)) {
-            bool ok = false;
-            const qlonglong value = parser.value(zip).toLongLong(&ok);
-            if (!ok || value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
-                throw UsageError{QStringLiteral("--zip \"%1\" is not a whole number (a ZIP code has 5 or 9 digits)").arg(parser.value(zip))};
-            inv.zip = static_cast<std::int32_t>(value);
-        }
-        if (parser.isSet(sql))
-            inv.sql = parser.value(sql);
-        if (parser.isSet(database)) {
-            if (!parser.isSet(sql))
-                throw UsageError{QStringLiteral("--database goes with --sql")};
-            parser.requireValue(database, "a URL");
-            inv.database = parser.value(database);
-        }
-        const int outputs = int(parser.isSet(printer)) + int(parser.isSet(pdf)) + int(parser.isSet(png));
-        if (outputs > 1)
-            throw UsageError{QStringLiteral("give only one of --printer, --pdf and --png")};
-        parser.requireValue(printer, "a queue name");
-        parser.requireValue(pdf, "a file name");
-        parser.requireValue(png, "a file name");
-        if (parser.isSet(printer)) {
-            inv.destination = engine::PrintDestination::printer(parser.value(printer));
-        } else if (parser.isSet(pdf)) {
-            inv.destination = engine::PrintDestination::pdfFile(parser.value(pdf));
-        } else if (parser.isSet(png)) {
-            inv.destination = engine::PrintDestination::pngFile(parser.value(png));
-        }
-        if (parser.isSet(wait)) {
-            if (parser.isSet(pdf) || parser.isSet(png))
-                throw UsageError{QStringLiteral("--wait goes with printing, not with --pdf or --png")};
-            inv.waitSeconds = static_cast<int>(parser.number(wait, 0, 86400, "a number of seconds"));
-        }
-        return inv;
-    }
-
-    // exitOk with the invocation, or with none after showing the help;
-    // exitUsage after the message and the usage line.
-    int parseOrReport(const QStringList &arguments, std::optional<Invocation> &inv) const
-    {
-        try {
-            inv = parse(arguments);
-            if (!inv) {
-                std::fputs(usageLine, io.out);
-                std::fputs(helpText, io.out);
-                std::fputs("\nMany envelopes, one per record of a CSV file or a query (see envelope batch --help):\n", io.out);
-                std::fputs(BatchCommand::usageLine, io.out);
-            }
-            return exitOk;
-        } catch (const UsageError &e) {
-            print(io.err, QStringLiteral("envelope: %1\n").arg(e.message));
-            std::fputs(usageLine, io.err);
-            return exitUsage;
-        }
+        // A host program opens its database once for its own work; the report's query runs on it.
+        const DefaultConnection connection(inv.database);
+        auto report = std::make_unique<envelope::rptEnvelope>(api);
+        report->AddresseeName = inv.name;
+        report->AddresseeStreet1 = inv.street1;
+        report->AddresseeStreet2 = inv.street2;
+        report->AddresseeCity = inv.city;
+        report->AddresseeState = inv.state;
+        report->AddresseeZipCode = inv.zip;
+        if (inv.sql)
+            report->SQL = *inv.sql;
+        report->setDestination(inv.destination);
+        report->PrintReport(false);
+        return report->lastOutcome();
     }
 };
 
-EnvelopeCommand::EnvelopeCommand(std::shared_ptr<platform::WindowsApi> api, Io io) : d(std::make_unique<Private>())
+EnvelopeCommand::EnvelopeCommand(std::shared_ptr<platform::WindowsApi> api, CommandIo io) : d(std::make_unique<Private>())
 {
     d->api = std::move(api);
     d->io = io;
@@ -179,49 +199,24 @@ EnvelopeCommand::~EnvelopeCommand() = default;
 
 int EnvelopeCommand::run(const QStringList &arguments)
 {
-    if (arguments.size() > 1 && arguments.at(1) == QLatin1String("batch"))
-        return BatchCommand(d->api, d->io).run(arguments);
-    if (arguments.size() > 1 && PrinterCommand::handles(arguments.at(1)))
-        return PrinterCommand(d->io).run(arguments);
-    std::optional<Invocation> inv;
-    if (const int status = d->parseOrReport(arguments, inv); status != exitOk || !inv)
-        return status;
-
+    Invocation inv;
+    if (const auto status = usage.parseOrReport([&] { return parse(arguments, inv); }, d->io))
+        return *status;
     try {
-        auto api = d->api ? d->api
-                          : platform::WindowsApi::fromEnvironment(
-                                std::make_shared<platform::TerminalMessagePresenter>(QStringLiteral("envelope"), d->io.err));
-        // A host program opens its database once for its own work; the report's query runs on it.
-        const DefaultConnection connection(inv->database);
-        // As a host program does: create, set the addressee, print without a dialog, release.
-        auto report = std::make_unique<envelope::rptEnvelope>(api);
-        report->AddresseeName = inv->name;
-        report->AddresseeStreet1 = inv->street1;
-        report->AddresseeStreet2 = inv->street2;
-        report->AddresseeCity = inv->city;
-        report->AddresseeState = inv->state;
-        report->AddresseeZipCode = inv->zip;
-        if (inv->sql)
-            report->SQL = *inv->sql;
-        report->setDestination(inv->destination);
-        report->PrintReport(false);
-        const engine::PrintOutcome outcome = report->lastOutcome();
-        report.reset();
+        const engine::PrintOutcome outcome = d->print(inv);
         if (!outcome.note.isEmpty())
-            d->print(d->io.err, outcome.note + QLatin1Char('\n'));
-        return PrintJobReport::report(outcome, inv->waitSeconds, d->io);
+            d->io.writeErr(outcome.note);
+        return PrintJobReport::report(outcome, inv.waitSeconds, d->io);
     } catch (const std::exception &e) {
-        d->print(d->io.err, QStringLiteral("envelope: error: %1\n").arg(QString::fromUtf8(e.what())));
-        return exitFatal;
+        d->io.say(QStringLiteral("error: %1").arg(QString::fromUtf8(e.what())));
+        return ExitStatus::failed;
     }
 }
 
 int EnvelopeCommand::checkArguments(const QStringList &arguments) const
 {
-    if (arguments.size() > 1 && arguments.at(1) == QLatin1String("batch"))
-        return BatchCommand(d->api, d->io).checkArguments(arguments);
-    std::optional<Invocation> inv;
-    return d->parseOrReport(arguments, inv);
+    Invocation inv;
+    return usage.parseOrReport([&] { return parse(arguments, inv); }, d->io).value_or(ExitStatus::ok);
 }
 
 } // namespace cli

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "cli/CommandIo.h"
+
 #include <QStringList>
 
-#include <cstdio>
 #include <memory>
 
 namespace platform {
@@ -15,24 +16,16 @@ namespace cli {
 // host program would. Takes its argument list so tests can call it directly.
 class EnvelopeCommand {
 public:
-    static constexpr int exitOk = 0;
-    static constexpr int exitFatal = 1;
-    static constexpr int exitUsage = 2;
-
-    struct Io {
-        std::FILE *out;
-        std::FILE *err;
-    };
-
-    // Without an api, the Wine prefix of the environment, messages on standard error.
-    explicit EnvelopeCommand(std::shared_ptr<platform::WindowsApi> api = nullptr, Io io = Io{stdout, stderr});
+    // api: the Windows calls the report makes (the program's come from the
+    // environment's Wine prefix, a test's from its own); checkArguments needs none.
+    explicit EnvelopeCommand(std::shared_ptr<platform::WindowsApi> api, CommandIo io = {});
     ~EnvelopeCommand();
 
     // arguments[0] is the program name, as in argv.
     int run(const QStringList &arguments);
 
-    // Checks an envelope's arguments as run() does and stops there: exitOk, or
-    // exitUsage after the same message and usage line. Opens and prints nothing.
+    // Checks an envelope's arguments as run() does and stops there: ExitStatus::ok, or
+    // ExitStatus::usage after the same message and usage line. Opens and prints nothing.
     int checkArguments(const QStringList &arguments) const;
 
 private:

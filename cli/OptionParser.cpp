@@ -10,6 +10,11 @@ OptionParser::OptionParser(const QList<QCommandLineOption> &options)
     m_parser.addOption(m_help);
 }
 
+QCommandLineOption OptionParser::withValue(const char *name, const char *valueName)
+{
+    return QCommandLineOption(QString::fromLatin1(name), QString(), QString::fromLatin1(valueName));
+}
+
 void OptionParser::allowBareOption(const QString &name, const QString &whenAbsent) { m_bare.append({name, whenAbsent}); }
 
 bool OptionParser::parse(const QStringList &given)

@@ -17,6 +17,9 @@ public:
         QString message;
     };
 
+    // --NAME VALUE, with no description of its own: the commands' help texts say it.
+    static QCommandLineOption withValue(const char *name, const char *valueName);
+
     // The options, with --help and -h added.
     explicit OptionParser(const QList<QCommandLineOption> &options);
 

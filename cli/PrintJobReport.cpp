@@ -1,35 +1,41 @@
 #include "cli/PrintJobReport.h"
 
+#include "cli/ExitStatus.h"
+#include "cli/OptionParser.h"
 #include "reporting_engine/CupsPrinter.h"
 #include "reporting_engine/PrintOutcome.h"
 
 namespace cli {
-namespace {
+void PrintJobReport::allowBareWait(OptionParser &parser, const QCommandLineOption &wait)
+{
+    parser.allowBareOption(wait.names().first(), QString::number(defaultWaitSeconds));
+}
 
-void say(std::FILE *f, const QString &text) { std::fputs(qUtf8Printable(QStringLiteral("envelope: ") + text + QLatin1Char('\n')), f); }
+int PrintJobReport::waitSeconds(const OptionParser &parser, const QCommandLineOption &wait)
+{
+    return static_cast<int>(parser.number(wait, 0, maxWaitSeconds, "a number of seconds"));
+}
 
-} // namespace
-
-int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const EnvelopeCommand::Io &io)
+int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const CommandIo &io)
 {
     if (outcome.kind != engine::PrintOutcome::Kind::Printed)
-        return EnvelopeCommand::exitOk;
+        return ExitStatus::ok;
     const QString source = outcome.source.keyword.isEmpty() ? QStringLiteral("the printer's default tray")
                                                             : QStringLiteral("paper source %1").arg(QString::fromUtf8(outcome.source.keyword));
     if (outcome.source.usedDefault)
-        say(io.err, QStringLiteral("printer %1: %2").arg(outcome.queue, outcome.source.reason));
+        io.say(QStringLiteral("printer %1: %2").arg(outcome.queue, outcome.source.reason));
     if (!outcome.profile.isEmpty())
-        say(io.err, QStringLiteral("printer %1's profile: %2").arg(outcome.queue, outcome.profile.describe()));
-    say(io.err, QStringLiteral("printed on %1 (job %2), %3").arg(outcome.queue).arg(outcome.jobId).arg(source));
+        io.say(QStringLiteral("printer %1's profile: %2").arg(outcome.queue, outcome.profile.describe()));
+    io.say(QStringLiteral("printed on %1 (job %2), %3").arg(outcome.queue).arg(outcome.jobId).arg(source));
     if (!waitSeconds) {
-        say(io.err, QStringLiteral("follow the job with: lpstat -o %1").arg(outcome.queue));
-        return EnvelopeCommand::exitOk;
+        io.say(QStringLiteral("follow the job with: lpstat -o %1").arg(outcome.queue));
+        return ExitStatus::ok;
     }
     const engine::CupsJobEnd end = engine::CupsPrinter::waitForJob(outcome.queue, outcome.jobId, *waitSeconds);
     using State = engine::CupsJobEnd::State;
     if (end.state == State::Completed) {
-        say(io.err, QStringLiteral("job %1 on %2 completed").arg(outcome.jobId).arg(outcome.queue));
-        return EnvelopeCommand::exitOk;
+        io.say(QStringLiteral("job %1 on %2 completed").arg(outcome.jobId).arg(outcome.queue));
+        return ExitStatus::ok;
     }
     const QString how = end.state == State::Aborted    ? QStringLiteral("was aborted")
                         : end.state == State::Canceled ? QStringLiteral("was canceled")
@@ -39,8 +45,8 @@ int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<in
         why += QStringLiteral("; job: ") + end.jobReasons;
     if (!end.printerReasons.isEmpty())
         why += QStringLiteral("; printer: ") + end.printerReasons;
-    say(io.err, QStringLiteral("error: job %1 on %2 %3%4").arg(outcome.jobId).arg(outcome.queue, how, why));
-    return EnvelopeCommand::exitFatal;
+    io.say(QStringLiteral("error: job %1 on %2 %3%4").arg(outcome.jobId).arg(outcome.queue, how, why));
+    return ExitStatus::failed;
 }
 
 } // namespace cli

@@ -1,8 +1,10 @@
 #pragma once
 
-#include "cli/EnvelopeCommand.h"
+#include "cli/CommandIo.h"
 
 #include <optional>
+
+class QCommandLineOption;
 
 namespace engine {
 struct PrintOutcome;
@@ -10,14 +12,22 @@ struct PrintOutcome;
 
 namespace cli {
 
+class OptionParser;
+
 // What both commands say about a job sent to a printer: the queue, the job and
 // the paper source it was sent to; then, when asked to wait, how the job ended.
 class PrintJobReport {
 public:
     static constexpr int defaultWaitSeconds = 120;
+    static constexpr int maxWaitSeconds = 86400;
 
-    // exitOk, or exitFatal when the followed job did not complete (with the reasons).
-    static int report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const EnvelopeCommand::Io &io);
+    // --wait [SECONDS], as every command that prints takes it: alone, the default wait.
+    static void allowBareWait(OptionParser &parser, const QCommandLineOption &wait);
+    // Its value; throws OptionParser::UsageError when it is not a number of seconds.
+    static int waitSeconds(const OptionParser &parser, const QCommandLineOption &wait);
+
+    // ExitStatus::ok, or ExitStatus::failed when the followed job did not complete (with the reasons).
+    static int report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const CommandIo &io);
 };
 
 } // namespace cli

@@ -1,5 +1,7 @@
 #include "cli/PrinterCommand.h"
 
+#include "cli/CommandUsage.h"
+#include "cli/ExitStatus.h"
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
 #include "envelope_report/EnvelopeLayout.h"
@@ -12,6 +14,7 @@
 #include <QDir>
 
 #include <exception>
+#include <functional>
 #include <optional>
 
 namespace cli {
@@ -70,19 +73,126 @@ QString describeProfile(const engine::PrinterProfile &profile, const engine::Pri
     return QStringLiteral("%1 (from %2)").arg(profile.describe(), QDir::toNativeSeparators(profile.storedIn));
 }
 
+// What printer-profile QUEUE was asked to change; nothing, to show the profile.
+struct ProfileChange {
+    QString queue;
+    std::optional<double> offsetXInches;
+    std::optional<double> offsetYInches;
+    std::optional<int> rotation;
+    std::optional<QString> source;
+    bool reset = false;
+
+    bool changesAnything() const { return offsetXInches || offsetYInches || rotation || source || reset; }
+
+    void applyTo(engine::PrinterProfile &profile) const
+    {
+        if (reset)
+            profile = engine::PrinterProfile();
+        if (offsetXInches)
+            profile.offsetXInches = *offsetXInches;
+        if (offsetYInches)
+            profile.offsetYInches = *offsetYInches;
+        if (rotation)
+            profile.rotation = *rotation;
+        if (source)
+            profile.source = *source;
+    }
+};
+
+struct Calibration {
+    engine::PrintDestination destination;
+    std::optional<int> waitSeconds;
+};
+
+const CommandUsage usage(QStringLiteral("envelope"), PrinterCommand::usageLine, QString::fromLatin1(helpText));
+
+// printer-profile QUEUE [options]; false when help is asked for.
+bool parseProfileChange(QStringList arguments, ProfileChange &change)
+{
+    if (arguments.size() < 3 || arguments.at(2).startsWith(QLatin1Char('-')))
+        throw UsageError{QStringLiteral("printer-profile needs the printer's queue name")};
+    change.queue = arguments.takeAt(2);
+    const QCommandLineOption offsetX = OptionParser::withValue("offset-x", "IN");
+    const QCommandLineOption offsetY = OptionParser::withValue("offset-y", "IN");
+    const QCommandLineOption rotate = OptionParser::withValue("rotate", "DEGREES");
+    const QCommandLineOption source = OptionParser::withValue("source", "KEYWORD");
+    const QCommandLineOption reset(QStringLiteral("reset"));
+    OptionParser parser({offsetX, offsetY, rotate, source, reset});
+    arguments.removeAt(1);
+    if (!parser.parse(arguments))
+        return false;
+    parser.requireValue(source, "a paper source keyword");
+    // Offsets are a few hundredths of an inch; more than the envelope itself is a typing slip.
+    constexpr double maxInches = 9.5;
+    if (parser.isSet(offsetX))
+        change.offsetXInches = parser.number(offsetX, -maxInches, maxInches, "a number of inches");
+    if (parser.isSet(offsetY))
+        change.offsetYInches = parser.number(offsetY, -maxInches, maxInches, "a number of inches");
+    if (parser.isSet(rotate)) {
+        if (parser.value(rotate) != QLatin1String("0") && parser.value(rotate) != QLatin1String("180"))
+            throw UsageError{QStringLiteral("--rotate \"%1\": give 0 or 180").arg(parser.value(rotate))};
+        change.rotation = parser.value(rotate).toInt();
+    }
+    if (parser.isSet(source))
+        change.source = parser.value(source);
+    change.reset = parser.isSet(reset);
+    return true;
+}
+
+// calibrate (--printer QUEUE [--wait [SECONDS]] | --pdf FILE); false when help is asked for.
+bool parseCalibration(QStringList arguments, Calibration &calibration)
+{
+    const QCommandLineOption printer = OptionParser::withValue("printer", "QUEUE");
+    const QCommandLineOption pdf = OptionParser::withValue("pdf", "FILE");
+    const QCommandLineOption wait = OptionParser::withValue("wait", "SECONDS");
+    OptionParser parser({printer, pdf, wait});
+    PrintJobReport::allowBareWait(parser, wait);
+    arguments.removeAt(1);
+    if (!parser.parse(arguments))
+        return false;
+    parser.requireValue(printer, "a queue name");
+    parser.requireValue(pdf, "a file name");
+    if (parser.isSet(printer) == parser.isSet(pdf))
+        throw UsageError{QStringLiteral("calibrate needs either --printer QUEUE or --pdf FILE")};
+    if (parser.isSet(wait) && parser.isSet(pdf))
+        throw UsageError{QStringLiteral("--wait goes with --printer, not with --pdf")};
+    if (parser.isSet(wait))
+        calibration.waitSeconds = PrintJobReport::waitSeconds(parser, wait);
+    calibration.destination = parser.isSet(pdf) ? engine::PrintDestination::pdfFile(parser.value(pdf))
+                                                : engine::PrintDestination::printer(parser.value(printer));
+    return true;
+}
+
 } // namespace
 
 struct PrinterCommand::Private {
-    EnvelopeCommand::Io io;
+    CommandIo io;
 
-    void out(const QString &text) const { std::fputs(qUtf8Printable(text + QLatin1Char('\n')), io.out); }
-    void err(const QString &text) const { std::fputs(qUtf8Printable(QStringLiteral("envelope: ") + text + QLatin1Char('\n')), io.err); }
-
-    int showHelp() const
+    // The command the word names, as action; false when help is asked for.
+    bool parse(const QStringList &arguments, std::function<int()> &action) const
     {
-        std::fputs(usageLine, io.out);
-        std::fputs(helpText, io.out);
-        return EnvelopeCommand::exitOk;
+        const QString word = arguments.at(1);
+        if (word == QLatin1String("printers")) {
+            if (arguments.size() > 2) {
+                if (arguments.at(2) == QLatin1String("--help") || arguments.at(2) == QLatin1String("-h"))
+                    return false;
+                throw UsageError{QStringLiteral("printers takes no arguments")};
+            }
+            action = [this] { return printers(); };
+            return true;
+        }
+        if (word == QLatin1String("printer-profile")) {
+            ProfileChange change;
+            if (!parseProfileChange(arguments, change))
+                return false;
+            action = [this, change] { return showOrChangeProfile(change); };
+            return true;
+        }
+        Calibration calibration;
+        if (!parseCalibration(arguments, calibration))
+            return false;
+        action = [this, calibration] { return calibrate(calibration); };
+        return true;
     }
 
     int printers() const
@@ -90,105 +200,58 @@ struct PrinterCommand::Private {
         const engine::PrinterProfiles profiles;
         const auto destinations = engine::CupsPrinter::destinations();
         if (destinations.empty())
-            out(QStringLiteral("No printers: CUPS has no destination (envelopes are then saved as Envelope.pdf)."));
-        int status = EnvelopeCommand::exitOk;
+            io.writeOut(QStringLiteral("No printers: CUPS has no destination (envelopes are then saved as Envelope.pdf)."));
+        int status = ExitStatus::ok;
         for (const engine::CupsDestination &listed : destinations) {
-            out(listed.name + (listed.isDefault ? QStringLiteral(" (default)") : QString()));
+            io.writeOut(listed.name + (listed.isDefault ? QStringLiteral(" (default)") : QString()));
             try {
-                const engine::PrinterProfile profile = profiles.profile(listed.name);
-                const engine::CupsJobRequest request = envelopeRequest(profile);
-                const engine::CupsDestination dest = engine::CupsPrinter::destination(listed.name, envelopeMedia());
-                out(QStringLiteral("  No. 10 envelope: %1").arg(dest.offersMedia ? QStringLiteral("offered") : QStringLiteral("not among its sizes")));
-                const engine::MediaSourceChoice choice = engine::CupsPrinter::chooseSource(dest, request);
-                out(QStringLiteral("  envelope source: %1 (%2)")
-                        .arg(choice.keyword.isEmpty() ? QStringLiteral("its default tray") : QString::fromUtf8(choice.keyword), choice.reason));
-                out(QStringLiteral("  profile: %1").arg(describeProfile(profile, profiles)));
+                describePrinter(listed.name, profiles);
             } catch (const std::exception &e) {
-                out(QStringLiteral("  cannot tell: %1").arg(QString::fromUtf8(e.what())));
-                status = EnvelopeCommand::exitFatal;
+                io.writeOut(QStringLiteral("  cannot tell: %1").arg(QString::fromUtf8(e.what())));
+                status = ExitStatus::failed;
             }
         }
         return status;
     }
 
-    int printerProfile(QStringList arguments) const
+    void describePrinter(const QString &queue, const engine::PrinterProfiles &profiles) const
     {
-        if (arguments.size() < 3 || arguments.at(2).startsWith(QLatin1Char('-')))
-            throw UsageError{QStringLiteral("printer-profile needs the printer's queue name")};
-        const QString queue = arguments.takeAt(2);
-        const QCommandLineOption offsetX(QStringLiteral("offset-x"), QString(), QStringLiteral("IN"));
-        const QCommandLineOption offsetY(QStringLiteral("offset-y"), QString(), QStringLiteral("IN"));
-        const QCommandLineOption rotate(QStringLiteral("rotate"), QString(), QStringLiteral("DEGREES"));
-        const QCommandLineOption source(QStringLiteral("source"), QString(), QStringLiteral("KEYWORD"));
-        const QCommandLineOption reset(QStringLiteral("reset"));
-        OptionParser parser({offsetX, offsetY, rotate, source, reset});
-        arguments.removeAt(1);
-        if (!parser.parse(arguments))
-            return showHelp();
-        parser.requireValue(source, "a paper source keyword");
-        // Offsets are a few hundredths of an inch; more than the envelope itself is a typing slip.
-        constexpr double maxInches = 9.5;
-        std::optional<double> x, y;
-        if (parser.isSet(offsetX))
-            x = parser.number(offsetX, -maxInches, maxInches, "a number of inches");
-        if (parser.isSet(offsetY))
-            y = parser.number(offsetY, -maxInches, maxInches, "a number of inches");
-        if (parser.isSet(rotate) && parser.value(rotate) != QLatin1String("0") && parser.value(rotate) != QLatin1String("180"))
-            throw UsageError{QStringLiteral("--rotate \"%1\": give 0 or 180").arg(parser.value(rotate))};
-        const bool changing = x || y || parser.isSet(rotate) || parser.isSet(source) || parser.isSet(reset);
-
-        const engine::PrinterProfiles profiles;
-        engine::PrinterProfile profile = profiles.profile(queue); // a damaged file stops here, unchanged
+        const engine::PrinterProfile profile = profiles.profile(queue);
+        const engine::CupsJobRequest request = envelopeRequest(profile);
         const engine::CupsDestination dest = engine::CupsPrinter::destination(queue, envelopeMedia());
-        if (changing) {
-            if (parser.isSet(reset))
-                profile = engine::PrinterProfile();
-            if (x)
-                profile.offsetXInches = *x;
-            if (y)
-                profile.offsetYInches = *y;
-            if (parser.isSet(rotate))
-                profile.rotation = parser.value(rotate).toInt();
-            if (parser.isSet(source))
-                profile.source = parser.value(source);
+        io.writeOut(QStringLiteral("  No. 10 envelope: %1").arg(dest.offersMedia ? QStringLiteral("offered") : QStringLiteral("not among its sizes")));
+        const engine::MediaSourceChoice choice = engine::CupsPrinter::chooseSource(dest, request);
+        io.writeOut(QStringLiteral("  envelope source: %1 (%2)")
+                        .arg(choice.keyword.isEmpty() ? QStringLiteral("its default tray") : QString::fromUtf8(choice.keyword), choice.reason));
+        io.writeOut(QStringLiteral("  profile: %1").arg(describeProfile(profile, profiles)));
+    }
+
+    int showOrChangeProfile(const ProfileChange &change) const
+    {
+        const engine::PrinterProfiles profiles;
+        engine::PrinterProfile profile = profiles.profile(change.queue); // a damaged file stops here, unchanged
+        const engine::CupsDestination dest = engine::CupsPrinter::destination(change.queue, envelopeMedia());
+        if (change.changesAnything()) {
+            change.applyTo(profile);
             engine::CupsPrinter::chooseSource(dest, envelopeRequest(profile)); // refuses a source it does not offer
             checkFitsTheEnvelope(profile);
             profiles.save(dest.name, profile);
             profile = profiles.profile(dest.name);
         }
-        out(QStringLiteral("%1: %2").arg(dest.name, describeProfile(profile, profiles)));
-        return EnvelopeCommand::exitOk;
+        io.writeOut(QStringLiteral("%1: %2").arg(dest.name, describeProfile(profile, profiles)));
+        return ExitStatus::ok;
     }
 
-    int calibrate(QStringList arguments) const
+    int calibrate(const Calibration &calibration) const
     {
-        const QCommandLineOption printer(QStringLiteral("printer"), QString(), QStringLiteral("QUEUE"));
-        const QCommandLineOption pdf(QStringLiteral("pdf"), QString(), QStringLiteral("FILE"));
-        const QCommandLineOption wait(QStringLiteral("wait"), QString(), QStringLiteral("SECONDS"));
-        OptionParser parser({printer, pdf, wait});
-        parser.allowBareOption(QStringLiteral("wait"), QString::number(PrintJobReport::defaultWaitSeconds));
-        arguments.removeAt(1);
-        if (!parser.parse(arguments))
-            return showHelp();
-        parser.requireValue(printer, "a queue name");
-        parser.requireValue(pdf, "a file name");
-        if (parser.isSet(printer) == parser.isSet(pdf))
-            throw UsageError{QStringLiteral("calibrate needs either --printer QUEUE or --pdf FILE")};
-        if (parser.isSet(wait) && parser.isSet(pdf))
-            throw UsageError{QStringLiteral("--wait goes with --printer, not with --pdf")};
-        std::optional<int> waitSeconds;
-        if (parser.isSet(wait))
-            waitSeconds = static_cast<int>(parser.number(wait, 0, 86400, "a number of seconds"));
-
         envelope::rptCalibration report;
         report.setIgnoresPrinterPlacement(true); // the rulers measure the printer as it is
-        report.setDestination(parser.isSet(pdf) ? engine::PrintDestination::pdfFile(parser.value(pdf))
-                                                : engine::PrintDestination::printer(parser.value(printer)));
+        report.setDestination(calibration.destination);
         report.PrintReport(false);
         const engine::PrintOutcome outcome = report.lastOutcome();
         if (outcome.kind == engine::PrintOutcome::Kind::SavedPdf)
-            err(QStringLiteral("calibration envelope saved as %1").arg(QDir::toNativeSeparators(outcome.files.value(0))));
-        return PrintJobReport::report(outcome, waitSeconds, io);
+            io.say(QStringLiteral("calibration envelope saved as %1").arg(QDir::toNativeSeparators(outcome.files.value(0))));
+        return PrintJobReport::report(outcome, calibration.waitSeconds, io);
     }
 };
 
@@ -197,7 +260,7 @@ bool PrinterCommand::handles(const QString &word)
     return word == QLatin1String("printers") || word == QLatin1String("printer-profile") || word == QLatin1String("calibrate");
 }
 
-PrinterCommand::PrinterCommand(EnvelopeCommand::Io io) : d(std::make_unique<Private>())
+PrinterCommand::PrinterCommand(CommandIo io) : d(std::make_unique<Private>())
 {
     d->io = io;
 }
@@ -206,26 +269,14 @@ PrinterCommand::~PrinterCommand() = default;
 
 int PrinterCommand::run(const QStringList &arguments)
 {
-    const QString word = arguments.at(1);
+    std::function<int()> action;
+    if (const auto status = usage.parseOrReport([&] { return d->parse(arguments, action); }, d->io))
+        return *status;
     try {
-        if (word == QLatin1String("printers")) {
-            if (arguments.size() > 2) {
-                if (arguments.at(2) == QLatin1String("--help") || arguments.at(2) == QLatin1String("-h"))
-                    return d->showHelp();
-                throw UsageError{QStringLiteral("printers takes no arguments")};
-            }
-            return d->printers();
-        }
-        if (word == QLatin1String("printer-profile"))
-            return d->printerProfile(arguments);
-        return d->calibrate(arguments);
-    } catch (const UsageError &e) {
-        d->err(e.message);
-        std::fputs(usageLine, d->io.err);
-        return EnvelopeCommand::exitUsage;
+        return action();
     } catch (const std::exception &e) {
-        d->err(QStringLiteral("error: %1").arg(QString::fromUtf8(e.what())));
-        return EnvelopeCommand::exitFatal;
+        d->io.say(QStringLiteral("error: %1").arg(QString::fromUtf8(e.what())));
+        return ExitStatus::failed;
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/EnvelopeCommand.h"
+#include "cli/CommandIo.h"
 
 #include <QStringList>
 
@@ -17,7 +17,7 @@ public:
 
     static bool handles(const QString &word);
 
-    explicit PrinterCommand(EnvelopeCommand::Io io);
+    explicit PrinterCommand(CommandIo io);
     ~PrinterCommand();
 
     // arguments[0] is the program name, arguments[1] the command's word.

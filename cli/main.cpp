@@ -1,4 +1,9 @@
+#include "cli/BatchCommand.h"
+#include "cli/CommandIo.h"
 #include "cli/EnvelopeCommand.h"
+#include "cli/PrinterCommand.h"
+#include "platform/TerminalMessagePresenter.h"
+#include "platform/WindowsApi.h"
 
 #include <QGuiApplication>
 
@@ -15,6 +20,25 @@ void filterQtMessages(QtMsgType type, const QMessageLogContext &, const QString 
     std::fprintf(stderr, "envelope: %s\n", qUtf8Printable(message));
 }
 
+// The program's Windows calls: the Wine prefix the environment names, message
+// boxes as lines on the command's message stream.
+std::shared_ptr<platform::WindowsApi> environmentApi(const cli::CommandIo &io)
+{
+    return platform::WindowsApi::fromEnvironment(std::make_shared<platform::TerminalMessagePresenter>(QStringLiteral("envelope"), io.err));
+}
+
+// The command the first word names; without one of theirs, the single envelope.
+int runCommand(const QStringList &arguments)
+{
+    const cli::CommandIo io;
+    const QString word = arguments.value(1);
+    if (word == QLatin1String("batch"))
+        return cli::BatchCommand(environmentApi(io), io).run(arguments);
+    if (cli::PrinterCommand::handles(word))
+        return cli::PrinterCommand(io).run(arguments);
+    return cli::EnvelopeCommand(environmentApi(io), io).run(arguments);
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -25,5 +49,5 @@ int main(int argc, char **argv)
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("envelope"));
-    return cli::EnvelopeCommand().run(QGuiApplication::arguments());
+    return runCommand(QGuiApplication::arguments());
 }

@@ -2,7 +2,9 @@
 // way the command checks it and no further: nothing is read, opened or
 // printed. Built twice: as is, and with ENVELOPE_FUZZ_BATCH for the arguments
 // after "envelope batch".
+#include "cli/BatchCommand.h"
 #include "cli/EnvelopeCommand.h"
+#include "cli/ExitStatus.h"
 #include "fuzz/FuzzSupport.h"
 
 #include <QString>
@@ -31,12 +33,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     QStringList arguments{QStringLiteral("envelope")};
 #ifdef ENVELOPE_FUZZ_BATCH
     arguments << QStringLiteral("batch");
+    const cli::BatchCommand command(nullptr, cli::CommandIo{devNull, devNull});
+#else
+    const cli::EnvelopeCommand command(nullptr, cli::CommandIo{devNull, devNull});
 #endif
     if (!text.isEmpty())
         arguments += text.split(QLatin1Char('\n'));
 
-    const cli::EnvelopeCommand command(nullptr, cli::EnvelopeCommand::Io{devNull, devNull});
     const int status = command.checkArguments(arguments);
-    fuzzsupport::check(status == cli::EnvelopeCommand::exitOk || status == cli::EnvelopeCommand::exitUsage);
+    fuzzsupport::check(status == cli::ExitStatus::ok || status == cli::ExitStatus::usage);
     return 0;
 }

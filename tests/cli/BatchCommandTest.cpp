@@ -1,6 +1,8 @@
 // `envelope batch`, called in-process: inputs, outputs, bad records, failures
 // that leave nothing behind, and pages equal to the single envelope's.
+#include "cli/BatchCommand.h"
 #include "cli/EnvelopeCommand.h"
+#include "cli/ExitStatus.h"
 #include "support/CapturedStreams.h"
 #include "support/PdfReport.h"
 #include "support/RecordingMessagePresenter.h"
@@ -16,7 +18,9 @@
 #include <cstdio>
 #include <ostream>
 
+using cli::BatchCommand;
 using cli::EnvelopeCommand;
+using cli::ExitStatus;
 
 namespace {
 
@@ -31,7 +35,7 @@ class BatchCommandTest : public ::testing::Test {
 protected:
     int run(const QStringList &args)
     {
-        EnvelopeCommand command(prefix.api(presenter), captured.io());
+        BatchCommand command(prefix.api(presenter), captured.io());
         return command.run(QStringList{QStringLiteral("envelope"), QStringLiteral("batch")} + args);
     }
     QString file(const char *name) const { return dir.filePath(QLatin1String(name)); }
@@ -52,7 +56,7 @@ protected:
 
 TEST_F(BatchCommandTest, CsvIntoOnePdfWithASummary)
 {
-    ASSERT_EQ(run({QStringLiteral("--csv"), csv(threeGood), QStringLiteral("--pdf"), file("out.pdf")}), EnvelopeCommand::exitOk)
+    ASSERT_EQ(run({QStringLiteral("--csv"), csv(threeGood), QStringLiteral("--pdf"), file("out.pdf")}), ExitStatus::ok)
         << qPrintable(captured.err());
     testsupport::PdfReport pdf(file("out.pdf"));
     EXPECT_EQ(pdf.pageCount(), 3);
@@ -67,7 +71,7 @@ TEST_F(BatchCommandTest, CsvIntoOnePdfWithASummary)
 // envelope printed for record i.
 TEST_F(BatchCommandTest, PagesMatchSingleEnvelopes)
 {
-    ASSERT_EQ(run({QStringLiteral("--csv"), csv(threeGood), QStringLiteral("--pdf"), file("batch.pdf")}), EnvelopeCommand::exitOk);
+    ASSERT_EQ(run({QStringLiteral("--csv"), csv(threeGood), QStringLiteral("--pdf"), file("batch.pdf")}), ExitStatus::ok);
     const std::vector<QStringList> singles{
         {QStringLiteral("--name"), QStringLiteral("Ann Lee"), QStringLiteral("--street1"), QStringLiteral("9 Elm St."),
          QStringLiteral("--street2"), QStringLiteral("Apt 2"), QStringLiteral("--city"), QStringLiteral("Salem"), QStringLiteral("--state"),
@@ -90,7 +94,7 @@ TEST_F(BatchCommandTest, PagesMatchSingleEnvelopes)
     for (int i = 0; i < 3; ++i) {
         const QString single = dir.filePath(QStringLiteral("single-%1.pdf").arg(i + 1));
         EnvelopeCommand command(prefix.api(presenter), captured.io());
-        ASSERT_EQ(command.run(QStringList{QStringLiteral("envelope"), QStringLiteral("--pdf"), single} + singles[i]), EnvelopeCommand::exitOk);
+        ASSERT_EQ(command.run(QStringList{QStringLiteral("envelope"), QStringLiteral("--pdf"), single} + singles[i]), ExitStatus::ok);
         QStringList expected, actual;
         for (const auto &w : testsupport::PdfReport(single).words())
             expected << key(w);
@@ -145,7 +149,7 @@ INSTANTIATE_TEST_SUITE_P(Batch, BadRecordPolicies,
 
 TEST_F(BatchCommandTest, BadRecordPrintsItsZipAsGivenWithoutBars)
 {
-    ASSERT_EQ(run({QStringLiteral("--csv"), csv(withBad), QStringLiteral("--pdf"), file("out.pdf")}), EnvelopeCommand::exitOk);
+    ASSERT_EQ(run({QStringLiteral("--csv"), csv(withBad), QStringLiteral("--pdf"), file("out.pdf")}), ExitStatus::ok);
     QStringList page2;
     for (const auto &w : testsupport::PdfReport(file("out.pdf")).words())
         if (w.page == 2)
@@ -172,7 +176,7 @@ TEST_P(FailsLeavingTheOldFile, ExitsOneNamingTheProblem)
     old.write("the user's old file");
     old.close();
     EXPECT_EQ(run(QStringList{QStringLiteral("--csv"), csv(GetParam().csv), QStringLiteral("--pdf"), file("out.pdf")} + GetParam().extra),
-              EnvelopeCommand::exitFatal);
+              ExitStatus::failed);
     EXPECT_TRUE(captured.err().contains(QLatin1String(GetParam().mentioned))) << qPrintable(captured.err());
     EXPECT_TRUE(captured.err().contains(QLatin1String("nothing was printed or saved"))) << qPrintable(captured.err());
     EXPECT_EQ(filesHere(), (QStringList{QStringLiteral("in.csv"), QStringLiteral("out.pdf")}));
@@ -193,13 +197,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(BatchCommandTest, MissingFileIsFatalAndNamesIt)
 {
-    EXPECT_EQ(run({QStringLiteral("--csv"), file("nope.csv"), QStringLiteral("--pdf"), file("out.pdf")}), EnvelopeCommand::exitFatal);
+    EXPECT_EQ(run({QStringLiteral("--csv"), file("nope.csv"), QStringLiteral("--pdf"), file("out.pdf")}), ExitStatus::failed);
     EXPECT_TRUE(captured.err().contains(file("nope.csv"))) << qPrintable(captured.err());
 }
 
 TEST_F(BatchCommandTest, OnePngPerEnvelope)
 {
-    ASSERT_EQ(run({QStringLiteral("--csv"), csv(threeGood), QStringLiteral("--png-dir"), file("pngs")}), EnvelopeCommand::exitOk)
+    ASSERT_EQ(run({QStringLiteral("--csv"), csv(threeGood), QStringLiteral("--png-dir"), file("pngs")}), ExitStatus::ok)
         << qPrintable(captured.err());
     EXPECT_EQ(QDir(file("pngs")).entryList(QDir::Files, QDir::Name),
               (QStringList{QStringLiteral("envelope-2.png"), QStringLiteral("envelope-3.png"), QStringLiteral("envelope.png")}));
@@ -207,7 +211,7 @@ TEST_F(BatchCommandTest, OnePngPerEnvelope)
 
 TEST_F(BatchCommandTest, HelpNamesTheOptions)
 {
-    EXPECT_EQ(run({QStringLiteral("--help")}), EnvelopeCommand::exitOk);
+    EXPECT_EQ(run({QStringLiteral("--help")}), ExitStatus::ok);
     EXPECT_TRUE(captured.out().startsWith(QLatin1String("Usage: envelope batch"))) << qPrintable(captured.out());
     EXPECT_TRUE(captured.out().contains(QLatin1String("--on-bad-record")));
 }
@@ -224,7 +228,7 @@ class BatchUsage : public BatchCommandTest, public ::testing::WithParamInterface
 
 TEST_P(BatchUsage, ExitsTwoWithTheBatchUsage)
 {
-    EXPECT_EQ(run(GetParam().args), EnvelopeCommand::exitUsage);
+    EXPECT_EQ(run(GetParam().args), ExitStatus::usage);
     EXPECT_TRUE(captured.err().contains(QLatin1String(GetParam().mentioned))) << qPrintable(captured.err());
     EXPECT_TRUE(captured.err().contains(QLatin1String("Usage: envelope batch")));
     EXPECT_TRUE(presenter->messages.empty());
@@ -268,7 +272,7 @@ TEST_P(DatabaseInput, PrintsOneEnvelopePerRow)
     ASSERT_TRUE(db.write(db.sql("INSERT INTO %1 VALUES (3, NULL, '1 Old Rd.', 'Boston', 'MA', 2134)")));
     ASSERT_EQ(run({QStringLiteral("--database"), db.url(), QStringLiteral("--query"), db.sql("SELECT * FROM %1 ORDER BY id"),
                    QStringLiteral("--columns"), QStringLiteral("name=fullname"), QStringLiteral("--pdf"), file("db.pdf")}),
-              EnvelopeCommand::exitOk)
+              ExitStatus::ok)
         << qPrintable(captured.err());
     EXPECT_TRUE(captured.err().contains(QLatin1String("record 3: the name is missing"))) << qPrintable(captured.err());
     EXPECT_TRUE(captured.err().contains(QLatin1String("3 printed, 0 skipped, 1 bad"))) << qPrintable(captured.err());

@@ -32,8 +32,8 @@ using testsupport::EnvelopeRun;
 using testsupport::entriesOf;
 using ::testing::HasSubstr;
 
-const QByteArray kOldOutput = "the envelopes printed yesterday";
-const QString kQuery = QStringLiteral("SELECT name, street1, city, state, zip FROM addressee ORDER BY name");
+const QByteArray oldOutput = "the envelopes printed yesterday";
+const QString addresseeQuery = QStringLiteral("SELECT name, street1, city, state, zip FROM addressee ORDER BY name");
 
 class BatchDatabaseFaults : public ::testing::Test {
 protected:
@@ -42,7 +42,7 @@ protected:
         ASSERT_TRUE(sandbox.isValid());
         QFile old(path("work") + QStringLiteral("/out.pdf"));
         ASSERT_TRUE(old.open(QIODevice::WriteOnly));
-        old.write(kOldOutput);
+        old.write(oldOutput);
     }
 
     QString path(const char *name) const { return sandbox.path(name); }
@@ -65,7 +65,7 @@ protected:
         EXPECT_THAT(entriesOf(path("spool")), ::testing::IsEmpty());
         QFile old(path("work") + QStringLiteral("/out.pdf"));
         ASSERT_TRUE(old.open(QIODevice::ReadOnly));
-        EXPECT_EQ(old.readAll(), kOldOutput);
+        EXPECT_EQ(old.readAll(), oldOutput);
     }
 
     testsupport::EnvelopeSandbox sandbox;
@@ -149,7 +149,7 @@ TEST_P(SqliteFaults, FailClearlyAndChangeNothing)
         ASSERT_TRUE(q.exec(QStringLiteral("UPDATE addressee SET city = 'Portland'")));
     }
 
-    const EnvelopeRun run = sandbox.envelope({}, unprivileged).run(batch(QStringLiteral("sqlite:") + db, kQuery));
+    const EnvelopeRun run = sandbox.envelope({}, unprivileged).run(batch(QStringLiteral("sqlite:") + db, addresseeQuery));
 
     expectFailedLeavingAllAsItWas(run, QString::fromUtf8(row.message).replace(QStringLiteral("DB"), db).toStdString());
     if (lockHolder.isValid()) {

@@ -1,5 +1,6 @@
 // The command-line front end, called in-process with an argument list.
 #include "cli/EnvelopeCommand.h"
+#include "cli/ExitStatus.h"
 #include "support/CapturedStreams.h"
 #include "support/PdfReport.h"
 #include "support/RecordingMessagePresenter.h"
@@ -16,6 +17,7 @@
 #include <ostream>
 
 using cli::EnvelopeCommand;
+using cli::ExitStatus;
 
 namespace {
 
@@ -38,7 +40,7 @@ protected:
 
 TEST_F(EnvelopeCommandTest, PdfOfTheSampleEnvelope)
 {
-    ASSERT_EQ(run({QStringLiteral("--pdf"), file("out.pdf")}), EnvelopeCommand::exitOk) << qPrintable(captured.err());
+    ASSERT_EQ(run({QStringLiteral("--pdf"), file("out.pdf")}), ExitStatus::ok) << qPrintable(captured.err());
     testsupport::PdfReport pdf(file("out.pdf"));
     EXPECT_EQ(pdf.pageCount(), 1);
     EXPECT_EQ(pdf.pageSizePoints(), QSizeF(684, 297));
@@ -54,13 +56,13 @@ TEST_F(EnvelopeCommandTest, AddresseeFromOptions)
                    QStringLiteral("9 Elm St."), QStringLiteral("--street2"), QStringLiteral("Apt 2"), QStringLiteral("--city"),
                    QStringLiteral("Salem"), QStringLiteral("--state"), QStringLiteral("OR"), QStringLiteral("--zip"),
                    QStringLiteral("973011234")}),
-              EnvelopeCommand::exitOk);
+              ExitStatus::ok);
     EXPECT_EQ(presenter->texts().value(1), QStringLiteral("Addressee:  Ann Lee\r\n9 Elm St.\r\nApt 2\r\nSalem, OR 97301-1234"));
 }
 
 TEST_F(EnvelopeCommandTest, PngOfTheEnvelope)
 {
-    ASSERT_EQ(run({QStringLiteral("--png"), file("out.png")}), EnvelopeCommand::exitOk);
+    ASSERT_EQ(run({QStringLiteral("--png"), file("out.png")}), ExitStatus::ok);
     const QImage image(file("out.png"));
     ASSERT_FALSE(image.isNull());
     EXPECT_NEAR(double(image.width()) / image.height(), 13680.0 / 5940.0, 0.01);
@@ -68,7 +70,7 @@ TEST_F(EnvelopeCommandTest, PngOfTheEnvelope)
 
 TEST_F(EnvelopeCommandTest, HelpGoesToStandardOutput)
 {
-    EXPECT_EQ(run({QStringLiteral("--help")}), EnvelopeCommand::exitOk);
+    EXPECT_EQ(run({QStringLiteral("--help")}), ExitStatus::ok);
     EXPECT_TRUE(captured.out().startsWith(QLatin1String("Usage: envelope")));
     EXPECT_TRUE(presenter->messages.empty());
 }
@@ -85,7 +87,7 @@ class BadUsage : public EnvelopeCommandTest, public ::testing::WithParamInterfac
 
 TEST_P(BadUsage, ExitsTwoWithAUsageLineAndPrintsNothing)
 {
-    EXPECT_EQ(run(GetParam().args), EnvelopeCommand::exitUsage);
+    EXPECT_EQ(run(GetParam().args), ExitStatus::usage);
     EXPECT_TRUE(captured.err().contains(QLatin1String(GetParam().mentioned))) << qPrintable(captured.err());
     EXPECT_TRUE(captured.err().contains(QLatin1String("Usage: envelope")));
     EXPECT_TRUE(presenter->messages.empty()); // no report was made
@@ -106,13 +108,13 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(EnvelopeCommandTest, UnwritableOutputIsFatalAndNamesTheFile)
 {
-    EXPECT_EQ(run({QStringLiteral("--pdf"), QStringLiteral("/no/such/folder/out.pdf")}), EnvelopeCommand::exitFatal);
+    EXPECT_EQ(run({QStringLiteral("--pdf"), QStringLiteral("/no/such/folder/out.pdf")}), ExitStatus::failed);
     EXPECT_TRUE(captured.err().contains(QLatin1String("/no/such/folder"))) << qPrintable(captured.err());
 }
 
 TEST_F(EnvelopeCommandTest, UnknownPrinterIsFatal)
 {
-    EXPECT_EQ(run({QStringLiteral("--printer"), QStringLiteral("no-such-queue-here")}), EnvelopeCommand::exitFatal);
+    EXPECT_EQ(run({QStringLiteral("--printer"), QStringLiteral("no-such-queue-here")}), ExitStatus::failed);
     EXPECT_TRUE(captured.err().contains(QLatin1String("no-such-queue-here"))) << qPrintable(captured.err());
 }
 
@@ -121,7 +123,7 @@ TEST_F(EnvelopeCommandTest, MissingDatabaseIsFatalNamesItAndCreatesNothing)
     const QString missing = file("court.db");
     EXPECT_EQ(run({QStringLiteral("--sql"), QStringLiteral("SELECT 1"), QStringLiteral("--database"), QStringLiteral("sqlite:") + missing,
                    QStringLiteral("--pdf"), file("out.pdf")}),
-              EnvelopeCommand::exitFatal);
+              ExitStatus::failed);
     EXPECT_TRUE(captured.err().contains(missing)) << qPrintable(captured.err());
     EXPECT_FALSE(QFile::exists(missing));
     EXPECT_FALSE(QFile::exists(file("out.pdf")));
@@ -129,7 +131,7 @@ TEST_F(EnvelopeCommandTest, MissingDatabaseIsFatalNamesItAndCreatesNothing)
 
 TEST_F(EnvelopeCommandTest, QueryWithoutADatabaseIsFatal)
 {
-    EXPECT_EQ(run({QStringLiteral("--sql"), QStringLiteral("SELECT 1"), QStringLiteral("--pdf"), file("out.pdf")}), EnvelopeCommand::exitFatal);
+    EXPECT_EQ(run({QStringLiteral("--sql"), QStringLiteral("SELECT 1"), QStringLiteral("--pdf"), file("out.pdf")}), ExitStatus::failed);
     EXPECT_TRUE(captured.err().contains(QLatin1String("no database connection is open"))) << qPrintable(captured.err());
     EXPECT_EQ(presenter->texts(), (QStringList{QStringLiteral("Case Else; no return address."), QStringLiteral("Should not see this; no SQL.")}));
 }

@@ -1,6 +1,8 @@
 // The printer commands: what each printer would do with an envelope, its profile
 // set, shown and reset, and every bad input refused with the profile file unchanged.
 #include "cli/EnvelopeCommand.h"
+#include "cli/ExitStatus.h"
+#include "cli/PrinterCommand.h"
 #include "support/CapturedStreams.h"
 #include "support/CupsTestQueue.h"
 #include "support/PdfReport.h"
@@ -15,6 +17,8 @@
 #include <gtest/gtest.h>
 
 using cli::EnvelopeCommand;
+using cli::PrinterCommand;
+using cli::ExitStatus;
 using ::testing::HasSubstr;
 
 namespace {
@@ -28,10 +32,13 @@ protected:
     }
     void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
 
+    // A printer command by its word; else the single envelope, which reads the profiles too.
     int run(const QStringList &args)
     {
-        EnvelopeCommand command(prefix.api(presenter), captured.io());
-        return command.run(QStringList{QStringLiteral("envelope")} + args);
+        const QStringList arguments = QStringList{QStringLiteral("envelope")} + args;
+        if (PrinterCommand::handles(args.value(0)))
+            return PrinterCommand(captured.io()).run(arguments);
+        return EnvelopeCommand(prefix.api(presenter), captured.io()).run(arguments);
     }
     QString profileFile() const { return dir.filePath(QStringLiteral("korva-envelope/printers.conf")); }
     QByteArray profileText() const
@@ -60,16 +67,16 @@ TEST_F(PrinterCommandTest, ProfileIsSetShownAndReset)
         return;
     ASSERT_EQ(run({QStringLiteral("printer-profile"), queue, QStringLiteral("--offset-x"), QStringLiteral("0.05"),
                    QStringLiteral("--offset-y"), QStringLiteral("-0.02"), QStringLiteral("--source"), QStringLiteral("envelope")}),
-              EnvelopeCommand::exitOk)
+              ExitStatus::ok)
         << qPrintable(captured.err());
     EXPECT_EQ(profileText(), QByteArray("[envelope-test]\noffset-x = 0.05\noffset-y = -0.02\nrotate = 0\nsource = envelope\n"));
-    ASSERT_EQ(run({QStringLiteral("printer-profile"), queue, QStringLiteral("--rotate"), QStringLiteral("180")}), EnvelopeCommand::exitOk);
+    ASSERT_EQ(run({QStringLiteral("printer-profile"), queue, QStringLiteral("--rotate"), QStringLiteral("180")}), ExitStatus::ok);
     EXPECT_THAT(captured.out().toStdString(),
                 HasSubstr("envelope-test: offset 0.05 in right, -0.02 in down, turned 180°, source envelope (from "));
 
-    ASSERT_EQ(run({QStringLiteral("printer-profile"), queue, QStringLiteral("--reset")}), EnvelopeCommand::exitOk);
+    ASSERT_EQ(run({QStringLiteral("printer-profile"), queue, QStringLiteral("--reset")}), ExitStatus::ok);
     EXPECT_EQ(profileText(), QByteArray());
-    ASSERT_EQ(run({QStringLiteral("printers")}), EnvelopeCommand::exitOk);
+    ASSERT_EQ(run({QStringLiteral("printers")}), ExitStatus::ok);
     EXPECT_THAT(captured.out().toStdString(), HasSubstr("envelope-test\n  No. 10 envelope: offered\n"
                                                         "  envelope source: envelope (the printer's envelope feeder)\n"
                                                         "  profile: none stored ("));
@@ -122,7 +129,7 @@ TEST_F(PrinterCommandTest, DamagedProfileFileIsNamedAndNothingIsPrinted)
     if (!testsupport::cupsTestQueuesReady())
         return;
     writeProfileText("[envelope-test]\noffset-x = left\n");
-    EXPECT_EQ(run({QStringLiteral("--printer"), queue}), EnvelopeCommand::exitFatal);
+    EXPECT_EQ(run({QStringLiteral("--printer"), queue}), ExitStatus::failed);
     EXPECT_THAT(captured.err().toStdString(), HasSubstr(profileFile().toStdString() + " line 2: offset-x = \"left\" is not a number of inches"));
     EXPECT_THAT(captured.err().toStdString(), ::testing::Not(HasSubstr("printed on")));
 }
@@ -130,7 +137,7 @@ TEST_F(PrinterCommandTest, DamagedProfileFileIsNamedAndNothingIsPrinted)
 TEST_F(PrinterCommandTest, CalibrationEnvelopeAsPdf)
 {
     const QString pdf = dir.filePath(QStringLiteral("calibration.pdf"));
-    ASSERT_EQ(run({QStringLiteral("calibrate"), QStringLiteral("--pdf"), pdf}), EnvelopeCommand::exitOk) << qPrintable(captured.err());
+    ASSERT_EQ(run({QStringLiteral("calibrate"), QStringLiteral("--pdf"), pdf}), ExitStatus::ok) << qPrintable(captured.err());
     testsupport::PdfReport report(pdf);
     EXPECT_EQ(report.pageCount(), 1);
     EXPECT_EQ(report.pageSizePoints(), QSizeF(684, 297));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "cli/EnvelopeCommand.h"
+#include "cli/CommandIo.h"
 
 #include <QByteArray>
 #include <QString>
@@ -21,7 +21,7 @@ public:
     CapturedStreams(const CapturedStreams &) = delete;
     CapturedStreams &operator=(const CapturedStreams &) = delete;
 
-    cli::EnvelopeCommand::Io io() const { return {m_out, m_err}; }
+    cli::CommandIo io() const { return {m_out, m_err}; }
     QString out() const { return read(m_out); }
     QString err() const { return read(m_err); }
 
