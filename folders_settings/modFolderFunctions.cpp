@@ -8,7 +8,7 @@ namespace folders {
 
 namespace {
 
-const QString kFallback = QStringLiteral("C:\\Program Files");
+const QString fallback = QStringLiteral("C:\\Program Files");
 
 } // namespace
 
@@ -16,7 +16,7 @@ modFolderFunctions::modFolderFunctions(platform::WindowsApi &api) : m_api(api) {
 
 QString modFolderFunctions::GetCompanyFolder()
 {
-    QString programFiles = kFallback;
+    QString programFiles = fallback;
     if (m_api.RegOpenKeyExA(platform::HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Windows\\CurrentVersion", 0,
                             platform::KEY_READ, &m_key)
         == platform::ERROR_SUCCESS) {
@@ -51,17 +51,17 @@ QString modFolderFunctions::readProgramFilesDir()
         rc = query();
     }
     if (rc != platform::ERROR_SUCCESS)
-        return kFallback;
+        return fallback;
 
     QByteArray data = buffer.left(qsizetype(size));
     if (data.endsWith('\0'))
         data.chop(1);
     // An empty value would put the company folder at the root of a drive.
     if (data.isEmpty())
-        return kFallback;
+        return fallback;
     const QString text = platform::Windows1252::toUnicode(data);
     if (text.toUpper() == QLatin1String("%PROGRAMFILES%"))
-        return kFallback;
+        return fallback;
     return text;
 }
 

@@ -10,9 +10,9 @@ namespace folders {
 
 namespace {
 
-constexpr platform::DWORD kFirstBuffer = 260;
+constexpr platform::DWORD firstBuffer = 260;
 // Far beyond any path Linux or Windows can name.
-constexpr platform::DWORD kLargestBuffer = 1u << 17;
+constexpr platform::DWORD largestBuffer = 1u << 17;
 
 } // namespace
 
@@ -22,12 +22,12 @@ QString modGetParentEXEPath::GetParentEXEPath(const std::int32_t &windowHandle)
 {
     const auto window = platform::HWND(std::uint32_t(windowHandle));
     const platform::HMODULE module = m_api.GetClassLongA(window, platform::GCL_HMODULE);
-    QByteArray buffer(kFirstBuffer, ' ');
+    QByteArray buffer(firstBuffer, ' ');
     platform::DWORD n = 0;
     for (;;) {
         n = m_api.GetModuleFileNameA(module, buffer.data(), platform::DWORD(buffer.size()));
         // A result that fills the whole buffer is a cut path: ask again with more room.
-        if (n < platform::DWORD(buffer.size()) || platform::DWORD(buffer.size()) >= kLargestBuffer)
+        if (n < platform::DWORD(buffer.size()) || platform::DWORD(buffer.size()) >= largestBuffer)
             break;
         buffer = QByteArray(buffer.size() * 2, ' ');
     }

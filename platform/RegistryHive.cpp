@@ -9,9 +9,9 @@ namespace platform {
 
 namespace {
 
-constexpr QByteArrayView kHeader = "WINE REGISTRY Version 2";
-constexpr QLatin1String kSoftware("software");
-constexpr QLatin1String kWow6432Node("wow6432node");
+constexpr QByteArrayView header = "WINE REGISTRY Version 2";
+constexpr QLatin1String software("software");
+constexpr QLatin1String wow6432Node("wow6432node");
 
 // Key tokens: the path's components case-folded and joined by single '\'.
 // One pass with no string per component: a garbage line can hold millions.
@@ -211,7 +211,7 @@ std::optional<RegistryHive> RegistryHive::parse(QByteArrayView bytes)
         if (line.endsWith('\r'))
             line.chop(1);
     }
-    if (lines.isEmpty() || lines.front() != kHeader)
+    if (lines.isEmpty() || lines.front() != header)
         return std::nullopt;
 
     RegistryHive hive;
@@ -325,9 +325,9 @@ std::optional<QString> RegistryHive::findKey(QStringView path, View view) const
     const QString token = normalizedPath(path);
     if (view == View::Wow32 && d->win64) {
         const QStringList parts = token.split(QLatin1Char('\\'));
-        if (parts.size() >= 2 && parts[0] == kSoftware && parts[1] != kWow6432Node) {
+        if (parts.size() >= 2 && parts[0] == software && parts[1] != wow6432Node) {
             QStringList redirected = parts;
-            redirected.insert(1, kWow6432Node);
+            redirected.insert(1, wow6432Node);
             const QString wow = redirected.join(QLatin1Char('\\'));
             if (d->hasKey(wow))
                 return wow;

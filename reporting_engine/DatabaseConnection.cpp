@@ -16,7 +16,7 @@ namespace engine {
 namespace {
 
 // A server that does not accept the connection by then is treated as down.
-constexpr int kConnectTimeoutSeconds = 10;
+constexpr int connectTimeoutSeconds = 10;
 
 QString urlForMessages(const QString &url)
 {
@@ -121,7 +121,7 @@ void DatabaseConnection::openDefault(const QString &url, const QString &connecti
     QStringList options;
     for (const auto &[name, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded))
         options << QStringLiteral("%1='%2'").arg(name, QString(value).replace(u'\\', QLatin1String("\\\\")).replace(u'\'', QLatin1String("\\'")));
-    options << QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds)
+    options << QStringLiteral("connect_timeout=%1").arg(connectTimeoutSeconds)
             << QStringLiteral("application_name=envelope")
             // Read-only from the session's first transaction on.
             << QStringLiteral("options='-c default_transaction_read_only=on'");

@@ -58,7 +58,7 @@ protected:
     testsupport::WinePrefixFixture prefix;
     std::shared_ptr<testsupport::RecordingMessagePresenter> presenter = std::make_shared<testsupport::RecordingMessagePresenter>();
     testsupport::CapturedStreams captured;
-    const QString queue = QString::fromLatin1(testsupport::kCupsTestQueue);
+    const QString queue = QString::fromLatin1(testsupport::cupsTestQueue);
 };
 
 TEST_F(PrinterCommandTest, ProfileIsSetShownAndReset)

@@ -91,8 +91,8 @@ TEST_P(PrinterRig, EnvelopeReachesTheEnvelopeSource)
     ASSERT_TRUE(job.mediaCol);
     EXPECT_EQ(job.mediaCol->source, QLatin1String(c.source));
     ASSERT_TRUE(job.mediaCol->size);
-    EXPECT_NEAR(job.mediaCol->size->width(), testsupport::kNo10Size.width(), 1);
-    EXPECT_NEAR(job.mediaCol->size->height(), testsupport::kNo10Size.height(), 1);
+    EXPECT_NEAR(job.mediaCol->size->width(), testsupport::no10Size.width(), 1);
+    EXPECT_NEAR(job.mediaCol->size->height(), testsupport::no10Size.height(), 1);
     // 1:1 on a printer with margins: the name starts at the layout's 6300, 2970 twips.
     const auto box = nameBox(QStringLiteral("Rigtest"));
     ASSERT_TRUE(box);
@@ -102,14 +102,14 @@ TEST_P(PrinterRig, EnvelopeReachesTheEnvelopeSource)
 
 INSTANTIATE_TEST_SUITE_P(
     Rigs, PrinterRig,
-    ::testing::Values(RigCase{"HpLaserJet4250", testsupport::kCupsHp4250Queue, "EnvelopeFeeder", "Env10", nullptr},
-                      RigCase{"LexmarkT652", testsupport::kCupsVendor2Queue, "EnvFeeder", "Comm10", nullptr},
-                      RigCase{"IppEverywhere", testsupport::kCupsEverywhereQueue, nullptr, nullptr, "by-pass-tray"}),
+    ::testing::Values(RigCase{"HpLaserJet4250", testsupport::cupsHp4250Queue, "EnvelopeFeeder", "Env10", nullptr},
+                      RigCase{"LexmarkT652", testsupport::cupsVendor2Queue, "EnvFeeder", "Comm10", nullptr},
+                      RigCase{"IppEverywhere", testsupport::cupsEverywhereQueue, nullptr, nullptr, "by-pass-tray"}),
     [](const auto &param) { return std::string(param.param.name); });
 
 TEST_F(RigFixture, ProfileMovesWhatThePrinterReceivesByItsOffset)
 {
-    const char *queue = testsupport::kCupsEverywhereQueue;
+    const char *queue = testsupport::cupsEverywhereQueue;
     if (!testsupport::cupsRigReady(queue))
         return;
     const testsupport::CupsTestQueueLock lock(queue);

@@ -25,8 +25,8 @@ namespace {
 
 using engine::PrintOutcome;
 using envelope::rptEnvelope;
-using testsupport::kCupsStoppedQueue;
-using testsupport::kCupsTestQueue;
+using testsupport::cupsStoppedQueue;
+using testsupport::cupsTestQueue;
 using ::testing::HasSubstr;
 
 class EnvelopePrintTest : public ::testing::Test {
@@ -55,11 +55,11 @@ TEST_F(EnvelopePrintTest, PrintsANo10EnvelopeFromTheFeederUnscaledAndBorderless)
     const testsupport::CupsTestQueueLock lock;
     ASSERT_TRUE(lock.isLocked());
 
-    auto report = makeReport(kCupsTestQueue);
+    auto report = makeReport(cupsTestQueue);
     report->PrintReport(false);
     const PrintOutcome &outcome = report->lastOutcome();
     ASSERT_EQ(outcome.kind, PrintOutcome::Kind::Printed);
-    EXPECT_EQ(outcome.queue, QString::fromLatin1(kCupsTestQueue));
+    EXPECT_EQ(outcome.queue, QString::fromLatin1(cupsTestQueue));
     ASSERT_GT(outcome.jobId, 0);
 
     const auto recorded = testsupport::waitForJobEnd(outcome.jobId);
@@ -69,7 +69,7 @@ TEST_F(EnvelopePrintTest, PrintsANo10EnvelopeFromTheFeederUnscaledAndBorderless)
     EXPECT_EQ(recorded->printScaling, QStringLiteral("none"));
     EXPECT_FALSE(recorded->media) << "media and media-col both sent";
     ASSERT_TRUE(recorded->mediaCol);
-    EXPECT_EQ(recorded->mediaCol->size, std::optional(testsupport::kNo10Size));
+    EXPECT_EQ(recorded->mediaCol->size, std::optional(testsupport::no10Size));
     // The queue's PPD offers a full-bleed Env10, so the zero margins are kept.
     for (const auto &[edge, margin] : recorded->mediaCol->margins)
         EXPECT_EQ(margin, 0) << edge;
@@ -92,12 +92,12 @@ TEST_F(EnvelopePrintTest, StoppedQueueThrowsNamingItAndLeavesNoSpoolFile)
     const testsupport::ScopedEnv tmpdir("TMPDIR", QFile::encodeName(temp.path()));
     ASSERT_EQ(QDir(QDir::tempPath()), QDir(temp.path()));
 
-    auto report = makeReport(kCupsStoppedQueue);
+    auto report = makeReport(cupsStoppedQueue);
     try {
         report->PrintReport(false);
         FAIL() << "the stopped queue accepted the job";
     } catch (const engine::EngineError &e) {
-        EXPECT_THAT(e.message().toStdString(), HasSubstr(kCupsStoppedQueue));
+        EXPECT_THAT(e.message().toStdString(), HasSubstr(cupsStoppedQueue));
     }
     EXPECT_EQ(QDir::temp().entryList({QStringLiteral("envelope-spool-*.pdf")}, QDir::Files), QStringList());
     EXPECT_EQ(report->lastOutcome().kind, PrintOutcome::Kind::NotPrinted);

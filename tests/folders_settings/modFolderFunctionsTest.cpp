@@ -13,7 +13,7 @@ using testsupport::TestWinePrefix;
 
 namespace {
 
-const QString kCompany = QStringLiteral("\\Tovrel Associates, Ltd");
+const QString company = QStringLiteral("\\Tovrel Associates, Ltd");
 
 struct FolderRow {
     const char *name;
@@ -35,19 +35,19 @@ TEST_P(CompanyFolder, ReadsProgramFilesDir)
     const auto presenter = std::make_shared<testsupport::RecordingMessagePresenter>();
     const auto api = prefix.api(presenter);
     modFolderFunctions folders(*api);
-    EXPECT_EQ(folders.GetCompanyFolder(), row.programFiles + kCompany);
-    EXPECT_EQ(folders.GetClientTablesFolder(), row.programFiles + kCompany + QStringLiteral("\\Common Files\\Tables\\Client\\"));
+    EXPECT_EQ(folders.GetCompanyFolder(), row.programFiles + company);
+    EXPECT_EQ(folders.GetClientTablesFolder(), row.programFiles + company + QStringLiteral("\\Common Files\\Tables\\Client\\"));
     EXPECT_TRUE(presenter->messages.empty());
 }
 
 QByteArray value(const QByteArray &data) { return currentVersionKey("\"ProgramFilesDir\"=" + data); }
 
-const QString kFallback = QStringLiteral("C:\\Program Files");
+const QString fallback = QStringLiteral("C:\\Program Files");
 
 INSTANTIATE_TEST_SUITE_P(
     Table, CompanyFolder,
     ::testing::Values(
-        FolderRow{"Plain", value("\"C:\\\\Program Files\""), false, kFallback},
+        FolderRow{"Plain", value("\"C:\\\\Program Files\""), false, fallback},
         FolderRow{"ThirtyTwoBitView",
                   value("\"C:\\\\Program Files\"") + currentVersionKey("\"ProgramFilesDir\"=\"C:\\\\Program Files (x86)\"",
                                                                        "Software\\\\Wow6432Node"),
@@ -55,19 +55,19 @@ INSTANTIATE_TEST_SUITE_P(
         FolderRow{"OtherDrive", value("\"D:\\\\Apps\""), false, QStringLiteral("D:\\Apps")},
         FolderRow{"Accented", value("\"D:\\\\Logiciels \xC3\xA9t\xC3\xA9\""), false, QStringLiteral("D:\\Logiciels \u00E9t\u00E9")},
         FolderRow{"TrailingBackslashKept", value("\"D:\\\\Apps\\\\\""), false, QStringLiteral("D:\\Apps\\")},
-        FolderRow{"UnexpandedMarker", value("\"%ProgramFiles%\""), false, kFallback},
-        FolderRow{"UnexpandedMarkerAnyCase", value("str(2):\"%pRoGrAmFiLeS%\""), false, kFallback},
+        FolderRow{"UnexpandedMarker", value("\"%ProgramFiles%\""), false, fallback},
+        FolderRow{"UnexpandedMarkerAnyCase", value("str(2):\"%pRoGrAmFiLeS%\""), false, fallback},
         FolderRow{"MarkerFollowedByMoreKept", value("str(2):\"%ProgramFiles%\\\\x\""), false,
                   QStringLiteral("%ProgramFiles%\\x")},
         FolderRow{"Longest254", value("\"" + QByteArray(254, 'a') + "\""), false, QString(254, QLatin1Char('a'))},
         FolderRow{"Long255ReadWhole", value("\"" + QByteArray(255, 'b') + "\""), false, QString(255, QLatin1Char('b'))},
         FolderRow{"Long600ReadWhole", value("\"" + QByteArray(600, 'c') + "\""), false, QString(600, QLatin1Char('c'))},
         FolderRow{"WithoutNulKeepsLastChar", value("hex(1):44,00,3a,00,5c,00,41,00"), false, QStringLiteral("D:\\A")},
-        FolderRow{"ZeroBytes", value("hex(1):"), false, kFallback},
-        FolderRow{"EmptyString", value("\"\""), false, kFallback},
-        FolderRow{"ValueMissing", currentVersionKey("\"CommonFilesDir\"=\"C:\\\\x\""), false, kFallback},
-        FolderRow{"KeyMissing", "[Software\\\\Other] 1\n\"ProgramFilesDir\"=\"D:\\\\x\"\n", false, kFallback},
-        FolderRow{"NoSystemReg", QByteArray(), false, kFallback}),
+        FolderRow{"ZeroBytes", value("hex(1):"), false, fallback},
+        FolderRow{"EmptyString", value("\"\""), false, fallback},
+        FolderRow{"ValueMissing", currentVersionKey("\"CommonFilesDir\"=\"C:\\\\x\""), false, fallback},
+        FolderRow{"KeyMissing", "[Software\\\\Other] 1\n\"ProgramFilesDir\"=\"D:\\\\x\"\n", false, fallback},
+        FolderRow{"NoSystemReg", QByteArray(), false, fallback}),
     [](const auto &row) { return std::string(row.param.name); });
 
 TEST(CompanyFolder, GarbageRegistryFileGivesTheFallback)
@@ -75,7 +75,7 @@ TEST(CompanyFolder, GarbageRegistryFileGivesTheFallback)
     TestWinePrefix prefix;
     prefix.writeRaw(QStringLiteral("system.reg"), "\x7f" "ELF garbage\n[Software\\\\Microsoft]\n");
     const auto api = prefix.api(std::make_shared<testsupport::RecordingMessagePresenter>());
-    EXPECT_EQ(modFolderFunctions(*api).GetCompanyFolder(), kFallback + kCompany);
+    EXPECT_EQ(modFolderFunctions(*api).GetCompanyFolder(), fallback + company);
 }
 
 TEST(CompanyFolder, ReadsTheRegistryAfreshOnEveryCall)
@@ -84,9 +84,9 @@ TEST(CompanyFolder, ReadsTheRegistryAfreshOnEveryCall)
     prefix.writeSystemReg(value("\"D:\\\\First\""), false);
     const auto api = prefix.api(std::make_shared<testsupport::RecordingMessagePresenter>());
     modFolderFunctions folders(*api);
-    EXPECT_EQ(folders.GetCompanyFolder(), QStringLiteral("D:\\First") + kCompany);
+    EXPECT_EQ(folders.GetCompanyFolder(), QStringLiteral("D:\\First") + company);
     prefix.writeSystemReg(value("\"D:\\\\Second\""), false);
-    EXPECT_EQ(folders.GetClientTablesFolder(), QStringLiteral("D:\\Second") + kCompany + QStringLiteral("\\Common Files\\Tables\\Client\\"));
+    EXPECT_EQ(folders.GetClientTablesFolder(), QStringLiteral("D:\\Second") + company + QStringLiteral("\\Common Files\\Tables\\Client\\"));
 }
 
 TEST(CompanyFolder, LeavesNoKeyOpen)

@@ -37,7 +37,7 @@ TEST_P(HostName, FromTheExecutable)
     EXPECT_TRUE(presenter->messages.empty());
 }
 
-const QString kLongFolder = QString(300, QLatin1Char('d'));
+const QString longFolder = QString(300, QLatin1Char('d'));
 
 INSTANTIATE_TEST_SUITE_P(
     Table, HostName,
@@ -52,8 +52,8 @@ INSTANTIATE_TEST_SUITE_P(
         NameRow{"OnlyAnExtension", QStringLiteral("@/Apps/.exe"), QStringLiteral("C:\\Apps\\.exe"), QString()},
         NameRow{"AnsiName", QStringLiteral("/opt/Korva\u00C9t\u00E9.exe"), QStringLiteral("Z:\\opt\\Korva\u00C9t\u00E9.exe"),
                 QStringLiteral("Korva\u00C9t\u00E9")},
-        NameRow{"LongerThan260NotCut", QStringLiteral("/") + kLongFolder + QStringLiteral("/KorvaMain.exe"),
-                QStringLiteral("Z:\\") + kLongFolder + QStringLiteral("\\KorvaMain.exe"), QStringLiteral("KorvaMain")}),
+        NameRow{"LongerThan260NotCut", QStringLiteral("/") + longFolder + QStringLiteral("/KorvaMain.exe"),
+                QStringLiteral("Z:\\") + longFolder + QStringLiteral("\\KorvaMain.exe"), QStringLiteral("KorvaMain")}),
     [](const auto &row) { return std::string(row.param.name); });
 
 TEST(HostName, UnknownExecutableIsAClearError)

@@ -12,7 +12,7 @@ using testsupport::TestWinePrefix;
 
 namespace {
 
-const QString kFile = QStringLiteral("C:\\Program Files\\Tovrel Associates, Ltd\\Common Files\\Tables\\Client\\ARYSFT.INI");
+const QString file = QStringLiteral("C:\\Program Files\\Tovrel Associates, Ltd\\Common Files\\Tables\\Client\\ARYSFT.INI");
 
 QByteArray utf16File(const QString &text)
 {
@@ -46,26 +46,26 @@ TEST_P(IniValue, ReturnsWhatThePlatformPlaced)
     const QString section = QStringLiteral("FIELDS");
     const QString key = row.key;
     const QString defaultValue = row.defaultValue;
-    EXPECT_EQ(modINIFile(*api).GetINIValue(kFile, section, key, defaultValue), row.expected);
+    EXPECT_EQ(modINIFile(*api).GetINIValue(file, section, key, defaultValue), row.expected);
     EXPECT_EQ(section, QStringLiteral("FIELDS"));
     EXPECT_EQ(key, row.key);
     EXPECT_EQ(defaultValue, row.defaultValue);
     EXPECT_TRUE(presenter->messages.empty());
 }
 
-const QByteArray kFields = "[FIELDS]\r\nSFTCLK=  Jane Roe  \r\nSFTCO=Sangamon\r\nSFTFLG8=\r\n"
+const QByteArray fields = "[FIELDS]\r\nSFTCLK=  Jane Roe  \r\nSFTCO=Sangamon\r\nSFTFLG8=\r\n"
                            "SFTCTY=Sp\xE9" "cial\r\nSFTSTR=\"  12 Main St  \"\r\n";
 
 INSTANTIATE_TEST_SUITE_P(
     Table, IniValue,
     ::testing::Values(
-        ValueRow{"Value", kFields, QStringLiteral("SFTCO"), QString(), QStringLiteral("Sangamon")},
-        ValueRow{"NotTrimmedFurther", kFields, QStringLiteral("SFTSTR"), QString(), QStringLiteral("  12 Main St  ")},
-        ValueRow{"Windows1252", kFields, QStringLiteral("SFTCTY"), QString(), QStringLiteral("Sp\u00E9cial")},
+        ValueRow{"Value", fields, QStringLiteral("SFTCO"), QString(), QStringLiteral("Sangamon")},
+        ValueRow{"NotTrimmedFurther", fields, QStringLiteral("SFTSTR"), QString(), QStringLiteral("  12 Main St  ")},
+        ValueRow{"Windows1252", fields, QStringLiteral("SFTCTY"), QString(), QStringLiteral("Sp\u00E9cial")},
         ValueRow{"Utf16", utf16File(QStringLiteral("[FIELDS]\r\nSFTCTY=Sp\u00E9cial \u0141\r\n")), QStringLiteral("SFTCTY"),
                  QString(), QStringLiteral("Sp\u00E9cial ?")},
-        ValueRow{"EmptyValueBeatsDefault", kFields, QStringLiteral("SFTFLG8"), QStringLiteral("N"), QString()},
-        ValueRow{"MissingKeyGivesDefault", kFields, QStringLiteral("SFTZIP"), QStringLiteral("000000000"),
+        ValueRow{"EmptyValueBeatsDefault", fields, QStringLiteral("SFTFLG8"), QStringLiteral("N"), QString()},
+        ValueRow{"MissingKeyGivesDefault", fields, QStringLiteral("SFTZIP"), QStringLiteral("000000000"),
                  QStringLiteral("000000000")},
         ValueRow{"MissingFileGivesDefault", QByteArray(), QStringLiteral("SFTCMM"), QStringLiteral("N"), QStringLiteral("N")},
         ValueRow{"MissingFileEmptyDefault", QByteArray(), QStringLiteral("SFTCMM"), QString(), QString()},

@@ -28,7 +28,7 @@ namespace {
 
 using testsupport::WinePrefixFixture;
 
-constexpr qint64 kBoundMs = 30000; // generous for the sanitizer build; a hang takes far longer
+constexpr qint64 boundMs = 30000; // generous for the sanitizer build; a hang takes far longer
 
 enum class Damage {
     Bytes,      // the file holds the row's bytes
@@ -45,8 +45,8 @@ bool asReader(Damage damage, const std::function<bool()> &check)
         return check();
     const pid_t child = ::fork();
     if (child == 0) {
-        const bool ok = ::setgroups(0, nullptr) == 0 && ::setgid(testsupport::kNobody) == 0
-            && ::setuid(testsupport::kNobody) == 0 && check();
+        const bool ok = ::setgroups(0, nullptr) == 0 && ::setgid(testsupport::nobody) == 0
+            && ::setuid(testsupport::nobody) == 0 && check();
         ::_exit(ok ? 0 : 1);
     }
     int status = 0;
@@ -113,10 +113,10 @@ protected:
     WinePrefixFixture prefix;
 };
 
-const QByteArray kHeader = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n";
-const QByteArray kKey = testsupport::currentVersionKey("\"ProgramFilesDir\"=\"C:\\\\Programs\"");
-const QString kRead = QStringLiteral("C:\\Programs\\Tovrel Associates, Ltd");
-const QString kFallback = QStringLiteral("C:\\Program Files\\Tovrel Associates, Ltd");
+const QByteArray header = "WINE REGISTRY Version 2\n;; All keys relative to \\\\Machine\n\n";
+const QByteArray key = testsupport::currentVersionKey("\"ProgramFilesDir\"=\"C:\\\\Programs\"");
+const QString read = QStringLiteral("C:\\Programs\\Tovrel Associates, Ltd");
+const QString fallback = QStringLiteral("C:\\Program Files\\Tovrel Associates, Ltd");
 
 struct RegistryRow {
     const char *name;
@@ -132,9 +132,9 @@ class DamagedSystemReg : public DamagedPrefix, public ::testing::WithParamInterf
 TEST_P(DamagedSystemReg, GivesTheFolderOrTheFallbackAndLeavesTheFile)
 {
     const RegistryRow &row = GetParam();
-    damage(QStringLiteral("system.reg"), row.damage, row.bytes, kHeader + kKey);
+    damage(QStringLiteral("system.reg"), row.damage, row.bytes, header + key);
     const FileState before(prefix.path() + QStringLiteral("/system.reg"));
-    const QString expected = row.valueRead ? kRead : kFallback;
+    const QString expected = row.valueRead ? read : fallback;
 
     QElapsedTimer timer;
     timer.start();
@@ -144,7 +144,7 @@ TEST_P(DamagedSystemReg, GivesTheFolderOrTheFallbackAndLeavesTheFile)
         found = folders::modFolderFunctions(*windows).GetCompanyFolder();
         return found == expected;
     })) << "got " << qPrintable(found) << ", expected " << qPrintable(expected);
-    EXPECT_LT(timer.elapsed(), kBoundMs);
+    EXPECT_LT(timer.elapsed(), boundMs);
 
     EXPECT_TRUE(FileState(prefix.path() + QStringLiteral("/system.reg")) == before);
 }
@@ -152,29 +152,29 @@ TEST_P(DamagedSystemReg, GivesTheFolderOrTheFallbackAndLeavesTheFile)
 INSTANTIATE_TEST_SUITE_P(
     Table, DamagedSystemReg,
     ::testing::Values(
-        RegistryRow{"Intact", Damage::Bytes, kHeader + kKey, true},
+        RegistryRow{"Intact", Damage::Bytes, header + key, true},
         RegistryRow{"Missing", Damage::Missing, {}, false},
         RegistryRow{"FolderInItsPlace", Damage::Folder, {}, false},
         RegistryRow{"Unreadable", Damage::Unreadable, {}, false},
         RegistryRow{"Empty", Damage::Bytes, QByteArray(), false},
-        RegistryRow{"TruncatedInTheHeader", Damage::Bytes, kHeader.left(10), false},
-        RegistryRow{"TruncatedInTheKeyLine", Damage::Bytes, kHeader + kKey.left(20), false},
-        RegistryRow{"TruncatedInTheValue", Damage::Bytes, kHeader + kKey.left(kKey.indexOf("Programs\"")), false},
+        RegistryRow{"TruncatedInTheHeader", Damage::Bytes, header.left(10), false},
+        RegistryRow{"TruncatedInTheKeyLine", Damage::Bytes, header + key.left(20), false},
+        RegistryRow{"TruncatedInTheValue", Damage::Bytes, header + key.left(key.indexOf("Programs\"")), false},
         RegistryRow{"Garbage", Damage::Bytes, randomBytes(1 << 16, 7), false},
-        RegistryRow{"GarbageAfterTheHeader", Damage::Bytes, kHeader + randomBytes(1 << 16, 8), false},
-        RegistryRow{"NulBytesBeforeTheKey", Damage::Bytes, kHeader + QByteArray(4096, '\0') + "\n" + kKey, true},
-        RegistryRow{"TenMegabyteLineBeforeTheKey", Damage::Bytes, kHeader + QByteArray(10 << 20, 'x') + "\n" + kKey, true},
+        RegistryRow{"GarbageAfterTheHeader", Damage::Bytes, header + randomBytes(1 << 16, 8), false},
+        RegistryRow{"NulBytesBeforeTheKey", Damage::Bytes, header + QByteArray(4096, '\0') + "\n" + key, true},
+        RegistryRow{"TenMegabyteLineBeforeTheKey", Damage::Bytes, header + QByteArray(10 << 20, 'x') + "\n" + key, true},
         // Found by hand: every parent of a key was stored whole, memory quadratic in the depth.
-        RegistryRow{"TenMegabyteKeyPath", Damage::Bytes, kHeader + "[" + QByteArray("a\\\\").repeated((10 << 20) / 3) + "]\n" + kKey,
+        RegistryRow{"TenMegabyteKeyPath", Damage::Bytes, header + "[" + QByteArray("a\\\\").repeated((10 << 20) / 3) + "]\n" + key,
                     true},
         // Found by hand: a value continued over many lines was copied whole for each line.
         RegistryRow{"TenMegabyteHexValue", Damage::Bytes,
-                    kHeader + kKey.chopped(1) + "\"Blob\"=hex:" + QByteArray("00,\\\n").repeated(2 << 20) + "00\n", true}),
+                    header + key.chopped(1) + "\"Blob\"=hex:" + QByteArray("00,\\\n").repeated(2 << 20) + "00\n", true}),
     [](const auto &row) { return std::string(row.param.name); });
 
-const QString kSettingsFile = QStringLiteral("C:\\Program Files\\Tovrel Associates, Ltd\\Common Files\\Tables\\Client\\JURSFT.INI");
-const QByteArray kIntactSettings = "[FIELDS]\r\nSFTCO=Ferren\r\n";
-const char kNulInValue[] = "[FIELDS]\r\nSFTCO=Fer\0ren\r\n";
+const QString settingsFile = QStringLiteral("C:\\Program Files\\Tovrel Associates, Ltd\\Common Files\\Tables\\Client\\JURSFT.INI");
+const QByteArray intactSettings = "[FIELDS]\r\nSFTCO=Ferren\r\n";
+const char nulInValue[] = "[FIELDS]\r\nSFTCO=Fer\0ren\r\n";
 
 struct SettingsRow {
     const char *name;
@@ -191,7 +191,7 @@ TEST_P(DamagedSettingsFile, GivesTheValueTheDefaultOrATruncatedValueAndLeavesThe
 {
     const SettingsRow &row = GetParam();
     const QString relative = QStringLiteral("drive_c/Program Files/Tovrel Associates, Ltd/Common Files/Tables/Client/JURSFT.INI");
-    damage(relative, row.damage, row.bytes, kIntactSettings);
+    damage(relative, row.damage, row.bytes, intactSettings);
     const FileState before(prefix.path() + QLatin1Char('/') + relative);
 
     QElapsedTimer timer;
@@ -202,11 +202,11 @@ TEST_P(DamagedSettingsFile, GivesTheValueTheDefaultOrATruncatedValueAndLeavesThe
         QByteArray buffer(8192, '*'); // the size the settings module asks with
         const platform::DWORD n = windows->GetPrivateProfileStringA("FIELDS", "SFTCO", "dflt", buffer.data(),
                                                                     platform::DWORD(buffer.size()),
-                                                                    kSettingsFile.toLatin1().constData());
+                                                                    settingsFile.toLatin1().constData());
         got = buffer.left(qsizetype(n));
         return got == row.expected && buffer.at(qsizetype(n)) == '\0';
     })) << "got " << got.left(80).toStdString() << " (" << got.size() << " bytes)";
-    EXPECT_LT(timer.elapsed(), kBoundMs);
+    EXPECT_LT(timer.elapsed(), boundMs);
 
     EXPECT_TRUE(FileState(prefix.path() + QLatin1Char('/') + relative) == before);
 }
@@ -214,20 +214,20 @@ TEST_P(DamagedSettingsFile, GivesTheValueTheDefaultOrATruncatedValueAndLeavesThe
 INSTANTIATE_TEST_SUITE_P(
     Table, DamagedSettingsFile,
     ::testing::Values(
-        SettingsRow{"Intact", Damage::Bytes, kIntactSettings, "Ferren"},
+        SettingsRow{"Intact", Damage::Bytes, intactSettings, "Ferren"},
         SettingsRow{"Missing", Damage::Missing, {}, "dflt"},
         SettingsRow{"FolderInItsPlace", Damage::Folder, {}, "dflt"},
         SettingsRow{"Unreadable", Damage::Unreadable, {}, "dflt"},
         SettingsRow{"Binary", Damage::Bytes, randomBytes(1 << 16, 11), "dflt"},
         SettingsRow{"BinaryAroundTheSection", Damage::Bytes,
-                    randomBytes(1 << 16, 12) + "\r\n" + kIntactSettings + randomBytes(1 << 16, 13), "Ferren"},
+                    randomBytes(1 << 16, 12) + "\r\n" + intactSettings + randomBytes(1 << 16, 13), "Ferren"},
         // Found by hand: the bytes after the NUL came along, a C string the caller could not read as one.
-        SettingsRow{"NulInTheValue", Damage::Bytes, QByteArray(kNulInValue, sizeof kNulInValue - 1), "Fer"},
-        SettingsRow{"NulBytesBeforeTheSection", Damage::Bytes, QByteArray(4096, '\0') + "\r\n" + kIntactSettings, "Ferren"},
+        SettingsRow{"NulInTheValue", Damage::Bytes, QByteArray(nulInValue, sizeof nulInValue - 1), "Fer"},
+        SettingsRow{"NulBytesBeforeTheSection", Damage::Bytes, QByteArray(4096, '\0') + "\r\n" + intactSettings, "Ferren"},
         // Windows keeps the length in 16 bits: 10 MB and 9,000 characters give 9,000, cut to the buffer.
         SettingsRow{"TenMegabyteValue", Damage::Bytes, "[FIELDS]\r\nSFTCO=" + QByteArray((10 << 20) + 9000, 'x') + "\r\n",
                     QByteArray(8191, 'x')},
-        SettingsRow{"TenMegabyteLineBeforeTheSection", Damage::Bytes, QByteArray(10 << 20, 'x') + "\r\n" + kIntactSettings,
+        SettingsRow{"TenMegabyteLineBeforeTheSection", Damage::Bytes, QByteArray(10 << 20, 'x') + "\r\n" + intactSettings,
                     "Ferren"}),
     [](const auto &row) { return std::string(row.param.name); });
 

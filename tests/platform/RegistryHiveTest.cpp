@@ -12,7 +12,7 @@ using platform::RegistryHive;
 namespace {
 
 // Written the way Wine saves a 64-bit prefix's system.reg.
-const QByteArray kHive = QByteArrayLiteral(
+const QByteArray sampleHive = QByteArrayLiteral(
     "WINE REGISTRY Version 2\n"
     ";; All keys relative to \\\\Machine\n"
     "\n"
@@ -65,7 +65,7 @@ class RegistryValues : public ::testing::TestWithParam<ValueRow> {};
 TEST_P(RegistryValues, ReadsAsWineStoresThem)
 {
     const ValueRow &row = GetParam();
-    for (const QByteArray &text : {kHive, QByteArray(kHive).replace("\n", "\r\n")}) {
+    for (const QByteArray &text : {sampleHive, QByteArray(sampleHive).replace("\n", "\r\n")}) {
         const std::optional<RegistryHive> hive = RegistryHive::parse(text);
         ASSERT_TRUE(hive);
         const std::optional<QString> key = hive->findKey(row.key);
@@ -77,31 +77,31 @@ TEST_P(RegistryValues, ReadsAsWineStoresThem)
     }
 }
 
-const QString kCurrentVersion = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion");
+const QString currentVersion = QStringLiteral("Software\\Microsoft\\Windows\\CurrentVersion");
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RegistryValues,
     ::testing::Values(
-        ValueRow{"String", kCurrentVersion, QStringLiteral("ProgramFilesDir"), platform::REG_SZ,
+        ValueRow{"String", currentVersion, QStringLiteral("ProgramFilesDir"), platform::REG_SZ,
                  utf16z(QStringLiteral("C:\\Program Files"))},
         ValueRow{"NamesIgnoreCase", QStringLiteral("SOFTWARE\\microsoft\\WINDOWS\\currentversion"),
                  QStringLiteral("programfilesdir"), platform::REG_SZ, utf16z(QStringLiteral("C:\\Program Files"))},
-        ValueRow{"ExpandNotExpanded", kCurrentVersion, QStringLiteral("ProgramFilesPath"), platform::REG_EXPAND_SZ,
+        ValueRow{"ExpandNotExpanded", currentVersion, QStringLiteral("ProgramFilesPath"), platform::REG_EXPAND_SZ,
                  utf16z(QStringLiteral("%ProgramFiles%"))},
-        ValueRow{"Escapes", kCurrentVersion, QStringLiteral("Escapes"), platform::REG_SZ,
+        ValueRow{"Escapes", currentVersion, QStringLiteral("Escapes"), platform::REG_SZ,
                  utf16z(QStringLiteral("q\"t\tn\nx\u20ACoAe\x1Buy"))},
-        ValueRow{"Utf8Bytes", kCurrentVersion, QStringLiteral("Utf8"), platform::REG_SZ,
+        ValueRow{"Utf8Bytes", currentVersion, QStringLiteral("Utf8"), platform::REG_SZ,
                  utf16z(QStringLiteral("Caf\u00E9"))},
-        ValueRow{"MultiString", kCurrentVersion, QStringLiteral("Multi"), platform::REG_MULTI_SZ,
+        ValueRow{"MultiString", currentVersion, QStringLiteral("Multi"), platform::REG_MULTI_SZ,
                  QByteArray("a\0\0\0b\0\0\0\0\0", 10)},
-        ValueRow{"Dword", kCurrentVersion, QStringLiteral("Number"), platform::REG_DWORD, QByteArray("\xcd\xab\0\0", 4)},
-        ValueRow{"Hex1WithoutNul", kCurrentVersion, QStringLiteral("NoNul"), platform::REG_SZ, QByteArray("C\0:\0", 4)},
-        ValueRow{"HexContinued", kCurrentVersion, QStringLiteral("Blob"), platform::REG_BINARY,
+        ValueRow{"Dword", currentVersion, QStringLiteral("Number"), platform::REG_DWORD, QByteArray("\xcd\xab\0\0", 4)},
+        ValueRow{"Hex1WithoutNul", currentVersion, QStringLiteral("NoNul"), platform::REG_SZ, QByteArray("C\0:\0", 4)},
+        ValueRow{"HexContinued", currentVersion, QStringLiteral("Blob"), platform::REG_BINARY,
                  QByteArray::fromHex("000102030405060708090a0b0c0d0e0f1011121314151617")},
-        ValueRow{"HexTypedContinued", kCurrentVersion, QStringLiteral("Expand"), platform::REG_EXPAND_SZ,
+        ValueRow{"HexTypedContinued", currentVersion, QStringLiteral("Expand"), platform::REG_EXPAND_SZ,
                  QByteArray("%\0T\0\0\0", 6)},
-        ValueRow{"EmptyHex", kCurrentVersion, QStringLiteral("Empty"), platform::REG_BINARY, QByteArray()},
-        ValueRow{"DefaultValue", kCurrentVersion, QString(), platform::REG_SZ, utf16z(QStringLiteral("default"))}),
+        ValueRow{"EmptyHex", currentVersion, QStringLiteral("Empty"), platform::REG_BINARY, QByteArray()},
+        ValueRow{"DefaultValue", currentVersion, QString(), platform::REG_SZ, utf16z(QStringLiteral("default"))}),
     [](const auto &row) { return std::string(row.param.name); });
 
 struct ViewRow {
@@ -119,7 +119,7 @@ class RegistryViews : public ::testing::TestWithParam<ViewRow> {};
 TEST_P(RegistryViews, FindsTheKeyOfTheView)
 {
     const ViewRow &row = GetParam();
-    QByteArray text = kHive;
+    QByteArray text = sampleHive;
     if (!row.win64)
         text.replace("#arch=win64\n", "");
     const std::optional<RegistryHive> hive = RegistryHive::parse(text);
@@ -131,13 +131,13 @@ TEST_P(RegistryViews, FindsTheKeyOfTheView)
 INSTANTIATE_TEST_SUITE_P(
     Table, RegistryViews,
     ::testing::Values(
-        ViewRow{"NativeView", kCurrentVersion, RegistryHive::View::Native, true,
+        ViewRow{"NativeView", currentVersion, RegistryHive::View::Native, true,
                 QStringLiteral("software\\microsoft\\windows\\currentversion")},
-        ViewRow{"Wow32Redirected", kCurrentVersion, RegistryHive::View::Wow32, true,
+        ViewRow{"Wow32Redirected", currentVersion, RegistryHive::View::Wow32, true,
                 QStringLiteral("software\\wow6432node\\microsoft\\windows\\currentversion")},
         ViewRow{"Wow32WithoutRedirectedKey", QStringLiteral("Software\\Tovrel"), RegistryHive::View::Wow32, true,
                 QStringLiteral("software\\tovrel")},
-        ViewRow{"Win32PrefixNeverRedirects", kCurrentVersion, RegistryHive::View::Wow32, false,
+        ViewRow{"Win32PrefixNeverRedirects", currentVersion, RegistryHive::View::Wow32, false,
                 QStringLiteral("software\\microsoft\\windows\\currentversion")},
         ViewRow{"ParentOnlyImplied", QStringLiteral("Software\\Microsoft"), RegistryHive::View::Native, true,
                 QStringLiteral("software\\microsoft")},
@@ -176,19 +176,19 @@ TEST(RegistryHive, SkipsBrokenLinesAndKeepsTheRest)
 
 TEST(RegistryHive, SurvivesEveryTruncationAndGarbage)
 {
-    for (qsizetype n = 0; n <= kHive.size(); ++n) {
-        const std::optional<RegistryHive> hive = RegistryHive::parse(QByteArrayView(kHive).first(n));
+    for (qsizetype n = 0; n <= sampleHive.size(); ++n) {
+        const std::optional<RegistryHive> hive = RegistryHive::parse(QByteArrayView(sampleHive).first(n));
         if (hive)
-            (void)hive->findKey(kCurrentVersion, RegistryHive::View::Wow32);
+            (void)hive->findKey(currentVersion, RegistryHive::View::Wow32);
     }
     QRandomGenerator random(4);
     for (int round = 0; round < 300; ++round) {
-        QByteArray text = kHive;
+        QByteArray text = sampleHive;
         for (int flips = 0; flips < 8; ++flips)
             text[random.bounded(int(text.size()))] = char(random.bounded(256));
         const std::optional<RegistryHive> hive = RegistryHive::parse(text);
         if (hive)
-            (void)hive->value(hive->findKey(kCurrentVersion).value_or(QString()), QStringLiteral("Blob"));
+            (void)hive->value(hive->findKey(currentVersion).value_or(QString()), QStringLiteral("Blob"));
     }
 }
 

@@ -18,7 +18,7 @@ using testsupport::TestWinePrefix;
 
 namespace {
 
-constexpr const char *kCurrentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
+constexpr const char *currentVersion = "Software\\Microsoft\\Windows\\CurrentVersion";
 
 class WindowsApiTest : public ::testing::Test {
 protected:
@@ -34,7 +34,7 @@ protected:
         api = prefix.api(presenter);
     }
 
-    HKEY open(const char *path = kCurrentVersion, REGSAM sam = KEY_READ)
+    HKEY open(const char *path = currentVersion, REGSAM sam = KEY_READ)
     {
         HKEY key = 0;
         EXPECT_EQ(api->RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, sam, &key), ERROR_SUCCESS);
@@ -63,7 +63,7 @@ class RegistryQuery : public WindowsApiTest, public ::testing::WithParamInterfac
 TEST_P(RegistryQuery, ReportsCodesAndBytesAsWindows)
 {
     const QueryRow &row = GetParam();
-    const HKEY key = open(kCurrentVersion, row.sam);
+    const HKEY key = open(currentVersion, row.sam);
     QByteArray buffer(qsizetype(row.bufferSize), '#');
     DWORD type = REG_SZ;
     DWORD size = row.bufferSize;
@@ -101,7 +101,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(WindowsApiTest, SizeOnlyWithoutBuffer)
 {
-    const HKEY key = open(kCurrentVersion, KEY_WOW64_64KEY);
+    const HKEY key = open(currentVersion, KEY_WOW64_64KEY);
     DWORD size = 0;
     EXPECT_EQ(api->RegQueryValueExA(key, "ProgramFilesDir", nullptr, nullptr, nullptr, &size), ERROR_SUCCESS);
     EXPECT_EQ(size, 17u);
@@ -162,17 +162,17 @@ TEST_P(RegistryOpenFailure, CannotOpen)
 
 INSTANTIATE_TEST_SUITE_P(
     Table, RegistryOpenFailure,
-    ::testing::Values(OpenFailureRow{"NoFile", QByteArray(), kCurrentVersion},
-                      OpenFailureRow{"Garbage", QByteArray("\x00\x01garbage\n[Software]\n", 19), kCurrentVersion},
-                      OpenFailureRow{"TruncatedHeader", QByteArray("WINE REGIS"), kCurrentVersion},
-                      OpenFailureRow{"MissingKey", QByteArray("WINE REGISTRY Version 2\n[Software] 1\n"), kCurrentVersion}),
+    ::testing::Values(OpenFailureRow{"NoFile", QByteArray(), currentVersion},
+                      OpenFailureRow{"Garbage", QByteArray("\x00\x01garbage\n[Software]\n", 19), currentVersion},
+                      OpenFailureRow{"TruncatedHeader", QByteArray("WINE REGIS"), currentVersion},
+                      OpenFailureRow{"MissingKey", QByteArray("WINE REGISTRY Version 2\n[Software] 1\n"), currentVersion}),
     [](const auto &row) { return std::string(row.param.name); });
 
 TEST_F(WindowsApiTest, NoPrefixOpensNothing)
 {
     WindowsApi bare(WindowsApi::Options{QString(), presenter, {}});
     HKEY key = 0;
-    EXPECT_EQ(bare.RegOpenKeyExA(HKEY_LOCAL_MACHINE, kCurrentVersion, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
+    EXPECT_EQ(bare.RegOpenKeyExA(HKEY_LOCAL_MACHINE, currentVersion, 0, KEY_READ, &key), ERROR_FILE_NOT_FOUND);
 }
 
 // --- GetPrivateProfileStringA

@@ -30,8 +30,8 @@ namespace {
 using engine::CupsJobRequest;
 using engine::CupsPrinter;
 using engine::EngineError;
-using testsupport::kCupsStoppedQueue;
-using testsupport::kCupsTestQueue;
+using testsupport::cupsStoppedQueue;
+using testsupport::cupsTestQueue;
 using testsupport::ScopedEnv;
 using ::testing::HasSubstr;
 
@@ -60,7 +60,7 @@ void writeEnvelopePdf(const QString &path)
 CupsJobRequest envelopeRequest(const QString &documentPath)
 {
     CupsJobRequest job;
-    job.queue = QString::fromUtf8(kCupsTestQueue);
+    job.queue = QString::fromUtf8(cupsTestQueue);
     job.title = QStringLiteral("Envelope");
     job.documentPath = documentPath;
     job.options = {{"media", "na_number-10_4.125x9.5in"}, {"media-source", "envelope"}, {"print-scaling", "none"}};
@@ -72,13 +72,13 @@ class CupsPrinterTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        ASSERT_TRUE(dir_.isValid());
-        pdf_ = dir_.filePath(QStringLiteral("Envelope.pdf"));
-        writeEnvelopePdf(pdf_);
+        ASSERT_TRUE(m_dir.isValid());
+        m_pdf = m_dir.filePath(QStringLiteral("Envelope.pdf"));
+        writeEnvelopePdf(m_pdf);
     }
 
-    QTemporaryDir dir_;
-    QString pdf_;
+    QTemporaryDir m_dir;
+    QString m_pdf;
 };
 
 // ---- jobs that print --------------------------------------------------------
@@ -109,7 +109,7 @@ TEST_P(CupsPrinterJobTest, JobCompletesWithTheRequestedSettings)
     const testsupport::CupsTestQueueLock lock;
     ASSERT_TRUE(lock.isLocked());
 
-    CupsJobRequest job = envelopeRequest(pdf_);
+    CupsJobRequest job = envelopeRequest(m_pdf);
     job.title = title;
     job.options = c.options;
     job.zeroMargins = c.zeroMargins;
@@ -130,7 +130,7 @@ TEST_P(CupsPrinterJobTest, JobCompletesWithTheRequestedSettings)
         EXPECT_FALSE(recorded->media) << "media and media-col both sent";
         ASSERT_TRUE(recorded->mediaCol);
         const auto &col = *recorded->mediaCol;
-        EXPECT_EQ(col.size, std::optional(testsupport::kNo10Size));
+        EXPECT_EQ(col.size, std::optional(testsupport::no10Size));
         for (const auto &[edge, margin] : col.margins)
             EXPECT_EQ(margin, c.expectedMargin) << edge;
         EXPECT_EQ(col.source, QString::fromLatin1(c.mediaSource ? c.mediaSource : ""));
@@ -162,12 +162,12 @@ TEST_F(CupsPrinterTest, EmptyQueueMeansTheDefaultDestination)
 {
     if (!testsupport::cupsTestQueuesReady())
         return;
-    const ScopedEnv lpdest("LPDEST", QByteArray(kCupsTestQueue));
-    EXPECT_EQ(CupsPrinter::defaultDestination(), std::optional(QString::fromUtf8(kCupsTestQueue)));
+    const ScopedEnv lpdest("LPDEST", QByteArray(cupsTestQueue));
+    EXPECT_EQ(CupsPrinter::defaultDestination(), std::optional(QString::fromUtf8(cupsTestQueue)));
 
     const testsupport::CupsTestQueueLock lock;
     ASSERT_TRUE(lock.isLocked());
-    CupsJobRequest job = envelopeRequest(pdf_);
+    CupsJobRequest job = envelopeRequest(m_pdf);
     job.queue.clear();
     const int jobId = CupsPrinter::submit(job).id;
     const auto recorded = testsupport::waitForJobEnd(jobId);
@@ -185,7 +185,7 @@ TEST_F(CupsPrinterTest, NoDefaultDestinationIsNothingAndRefusesTheJob)
     const ScopedEnv printer("PRINTER", std::nullopt);
 
     EXPECT_EQ(CupsPrinter::defaultDestination(), std::nullopt);
-    CupsJobRequest job = envelopeRequest(pdf_);
+    CupsJobRequest job = envelopeRequest(m_pdf);
     job.queue.clear();
     try {
         CupsPrinter::submit(job);
@@ -212,7 +212,7 @@ TEST_P(CupsPrinterRefusalTest, ThrowsNamingTheQueueAndCupsError)
     if (!testsupport::cupsTestQueuesReady())
         return;
     const RefusalCase &c = GetParam();
-    CupsJobRequest job = envelopeRequest(pdf_);
+    CupsJobRequest job = envelopeRequest(m_pdf);
     job.queue = QString::fromLatin1(c.queue);
     try {
         CupsPrinter::submit(job);
@@ -228,7 +228,7 @@ TEST_P(CupsPrinterRefusalTest, ThrowsNamingTheQueueAndCupsError)
 INSTANTIATE_TEST_SUITE_P(Queues, CupsPrinterRefusalTest,
                          ::testing::Values(RefusalCase{"UnknownQueue", "envelope-no-such-queue",
                                                        IPP_STATUS_ERROR_NOT_FOUND},
-                                           RefusalCase{"StoppedRejectingQueue", kCupsStoppedQueue,
+                                           RefusalCase{"StoppedRejectingQueue", cupsStoppedQueue,
                                                        IPP_STATUS_ERROR_NOT_ACCEPTING_JOBS}),
                          [](const auto &param) { return std::string(param.param.name); });
 
@@ -236,7 +236,7 @@ INSTANTIATE_TEST_SUITE_P(Queues, CupsPrinterRefusalTest,
 TEST_F(CupsPrinterTest, SchedulerDownAnswersFastWithNothingAndAnError)
 {
     const ScopedEnv server("CUPS_SERVER", QByteArray("/nonexistent/cups.sock"));
-    const ScopedEnv lpdest("LPDEST", QByteArray(kCupsTestQueue)); // a default that can't be reached
+    const ScopedEnv lpdest("LPDEST", QByteArray(cupsTestQueue)); // a default that can't be reached
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(CupsPrinter::defaultDestination(), std::nullopt);
@@ -244,10 +244,10 @@ TEST_F(CupsPrinterTest, SchedulerDownAnswersFastWithNothingAndAnError)
 
     timer.restart();
     try {
-        CupsPrinter::submit(envelopeRequest(pdf_));
+        CupsPrinter::submit(envelopeRequest(m_pdf));
         FAIL() << "printed without a scheduler";
     } catch (const EngineError &e) {
-        EXPECT_THAT(e.message().toStdString(), HasSubstr(kCupsTestQueue));
+        EXPECT_THAT(e.message().toStdString(), HasSubstr(cupsTestQueue));
         EXPECT_THAT(e.message().toStdString(), HasSubstr("/nonexistent/cups.sock"));
     }
     EXPECT_LT(timer.elapsed(), 2000);
@@ -256,13 +256,13 @@ TEST_F(CupsPrinterTest, SchedulerDownAnswersFastWithNothingAndAnError)
 // A document that can't be sent whole is refused before any job exists.
 TEST_F(CupsPrinterTest, RefusesADocumentThatIsNotAReadablePdf)
 {
-    const QString notPdf = dir_.filePath(QStringLiteral("notes.txt"));
+    const QString notPdf = m_dir.filePath(QStringLiteral("notes.txt"));
     QFile text(notPdf);
     ASSERT_TRUE(text.open(QIODevice::WriteOnly));
     text.write("JOHN DOE\r\n");
     text.close();
 
-    for (const QString &path : {dir_.filePath(QStringLiteral("missing.pdf")), notPdf}) {
+    for (const QString &path : {m_dir.filePath(QStringLiteral("missing.pdf")), notPdf}) {
         CupsJobRequest job = envelopeRequest(path);
         try {
             CupsPrinter::submit(job);

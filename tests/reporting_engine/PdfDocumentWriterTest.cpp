@@ -98,13 +98,13 @@ protected:
     FontFace sansBold_{QStringLiteral("Arial"), 8, true, false};
 };
 
-constexpr QSizeF kEnvelope(13680, 5940); // No. 10, landscape
-constexpr QSizeF kLetter(12240, 15840);
-constexpr QSizeF kA4(11906, 16838);
+constexpr QSizeF envelope(13680, 5940); // No. 10, landscape
+constexpr QSizeF letter(12240, 15840);
+constexpr QSizeF a4(11906, 16838);
 
 TEST_F(PdfDocumentWriterTest, PagesOfDifferentSizesPassQpdfCheckAndKeepTheirSizes)
 {
-    const std::vector<QSizeF> sizes{kEnvelope, kLetter, kA4, kEnvelope};
+    const std::vector<QSizeF> sizes{envelope, letter, a4, envelope};
     std::vector<std::pair<QSizeF, Drawing>> pages;
     for (const QSizeF &size : sizes) {
         pages.emplace_back(size, [this](PageCanvas &c) {
@@ -132,7 +132,7 @@ TEST_F(PdfDocumentWriterTest, PagesOfDifferentSizesPassQpdfCheckAndKeepTheirSize
 TEST_F(PdfDocumentWriterTest, ManyPagesMakeADocumentEveryToolReads)
 {
     // More pages than one node of the page tree holds, and than one level of nodes.
-    std::vector<std::pair<QSizeF, Drawing>> pages(4200, {kEnvelope, [this](PageCanvas &c) {
+    std::vector<std::pair<QSizeF, Drawing>> pages(4200, {envelope, [this](PageCanvas &c) {
                                                              c.drawText(QPointF(720, 720), QStringLiteral("Page"), serif_);
                                                          }});
     const QString pdf = write(QStringLiteral("many.pdf"), pages);
@@ -165,7 +165,7 @@ TEST_P(PdfWordPlacementTest, WordIsFoundWhereItWasDrawn)
     const FontFace face(QString::fromLatin1(c.family), c.points, c.bold, false);
     const QString word = QString::fromUtf8(c.word);
     const QString pdf = write(QStringLiteral("word.pdf"),
-                              {{kEnvelope, [&](PageCanvas &canvas) { canvas.drawText(c.baseline, word, face); }}});
+                              {{envelope, [&](PageCanvas &canvas) { canvas.drawText(c.baseline, word, face); }}});
 
     const auto words = testsupport::PdfReport(pdf).words();
     ASSERT_EQ(words.size(), 1u);
@@ -189,7 +189,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(PdfDocumentWriterTest, TextBeyondAsciiExtractsAsItWasWritten)
 {
     const QString line = QStringLiteral("Café Müller — Åsa Øster, naïve");
-    const QString pdf = write(QStringLiteral("text.pdf"), {{kEnvelope, [&](PageCanvas &c) {
+    const QString pdf = write(QStringLiteral("text.pdf"), {{envelope, [&](PageCanvas &c) {
                                                                c.drawText(QPointF(720, 1440), line, serif_);
                                                                c.drawText(QPointF(720, 2000), line, sansBold_);
                                                            }}});
@@ -202,13 +202,13 @@ TEST_F(PdfDocumentWriterTest, TextBeyondAsciiExtractsAsItWasWritten)
 
 TEST_F(PdfDocumentWriterTest, FontsAreEmbeddedAsSubsetsOnceForAllPages)
 {
-    std::vector<std::pair<QSizeF, Drawing>> pages(100, {kEnvelope, [this](PageCanvas &c) {
+    std::vector<std::pair<QSizeF, Drawing>> pages(100, {envelope, [this](PageCanvas &c) {
                                                             c.drawText(QPointF(720, 720), QStringLiteral("Return"), serif_);
                                                             c.drawText(QPointF(720, 1440), QStringLiteral("12345"), sansBold_);
                                                         }});
     // The same font at another size shares the serif's embedded font.
     const FontFace smallSerif(QStringLiteral("Times New Roman"), 9, false, false);
-    pages.emplace_back(kEnvelope, [&](PageCanvas &c) { c.drawText(QPointF(720, 720), QStringLiteral("small"), smallSerif); });
+    pages.emplace_back(envelope, [&](PageCanvas &c) { c.drawText(QPointF(720, 720), QStringLiteral("small"), smallSerif); });
     const QString pdf = write(QStringLiteral("fonts.pdf"), pages);
 
     const testsupport::PdfReport inspector(pdf);
@@ -411,7 +411,7 @@ TEST_P(PdfWriteFailureTest, DeviceThatCannotWriteRaisesEngineError)
     const FailureCase &c = GetParam();
     FullDevice device(c.room);
     ASSERT_TRUE(device.open(QIODevice::WriteOnly));
-    std::vector<std::pair<QSizeF, Drawing>> pages(size_t(c.pages), {kEnvelope, [this](PageCanvas &canvas) {
+    std::vector<std::pair<QSizeF, Drawing>> pages(size_t(c.pages), {envelope, [this](PageCanvas &canvas) {
                                                                         for (int i = 0; i < 52; ++i)
                                                                             canvas.fillRect(QRectF(6300 + i * 30.3, 4050, 14, 180));
                                                                         canvas.drawText(QPointF(720, 720), QStringLiteral("Text"), serif_);
@@ -435,7 +435,7 @@ TEST_F(PdfDocumentWriterTest, FileOnAFullDiskRaisesEngineError)
     QFile full(QStringLiteral("/dev/full"));
     if (!full.open(QIODevice::WriteOnly))
         GTEST_SKIP() << "no /dev/full here";
-    EXPECT_THROW(writeDocument(full, {{kEnvelope, [this](PageCanvas &c) {
+    EXPECT_THROW(writeDocument(full, {{envelope, [this](PageCanvas &c) {
                                            c.drawText(QPointF(720, 720), QStringLiteral("Lost"), serif_);
                                        }}}),
                  EngineError);
@@ -448,7 +448,7 @@ TEST_F(PdfDocumentWriterTest, AbandonedDocumentStopsWithoutWritingTheEnd)
     {
         PdfDocumentWriter writer(buffer, QStringLiteral("Abandoned"));
         for (int i = 0; i < 200; ++i) {
-            writer.beginPage(kEnvelope).drawText(QPointF(720, 720), QStringLiteral("Page"), serif_);
+            writer.beginPage(envelope).drawText(QPointF(720, 720), QStringLiteral("Page"), serif_);
             writer.endPage();
         }
     }

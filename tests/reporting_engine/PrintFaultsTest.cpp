@@ -27,7 +27,7 @@ using testsupport::entriesOf;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
-constexpr const char *kFailingQueue = "envelope-failing"; // its backend fails during every job
+constexpr const char *failingQueue = "envelope-failing"; // its backend fails during every job
 
 class PrintFaults : public ::testing::Test {
 protected:
@@ -110,7 +110,7 @@ bool failingQueueReady()
 {
     if (!testsupport::cupsTestQueuesReady())
         return false;
-    if (!testsupport::printerAttributes(kFailingQueue, "printer-state")) {
+    if (!testsupport::printerAttributes(failingQueue, "printer-state")) {
         testsupport::skipOrFailWithoutCups("no envelope-failing queue: run scripts/start-cups.sh as root");
         return false;
     }
@@ -124,7 +124,7 @@ TEST_F(PrintFaults, BackendFailingDuringTheJobAbortsItAndKeepsTheQueue)
     if (!failingQueueReady())
         return;
 
-    const EnvelopeRun run = envelope().run({QStringLiteral("--printer"), QLatin1String(kFailingQueue)});
+    const EnvelopeRun run = envelope().run({QStringLiteral("--printer"), QLatin1String(failingQueue)});
 
     ASSERT_TRUE(run.finished);
     ASSERT_EQ(run.exitCode, 0) << qPrintable(run.stdErr);
@@ -135,10 +135,10 @@ TEST_F(PrintFaults, BackendFailingDuringTheJobAbortsItAndKeepsTheQueue)
     ASSERT_TRUE(job) << cupsLastErrorString();
     EXPECT_EQ(job->state, IPP_JSTATE_ABORTED);
 
-    const testsupport::Ipp accepting = testsupport::printerAttributes(kFailingQueue, "printer-is-accepting-jobs");
+    const testsupport::Ipp accepting = testsupport::printerAttributes(failingQueue, "printer-is-accepting-jobs");
     ASSERT_TRUE(accepting);
     EXPECT_TRUE(ippGetBoolean(ippFindAttribute(accepting.get(), "printer-is-accepting-jobs", IPP_TAG_BOOLEAN), 0));
-    const testsupport::Ipp state = testsupport::printerAttributes(kFailingQueue, "printer-state");
+    const testsupport::Ipp state = testsupport::printerAttributes(failingQueue, "printer-state");
     ASSERT_TRUE(state);
     EXPECT_NE(ippGetInteger(ippFindAttribute(state.get(), "printer-state", IPP_TAG_ENUM), 0), int(IPP_PSTATE_STOPPED));
     EXPECT_THAT(entriesOf(path("spool")), IsEmpty());
@@ -150,7 +150,7 @@ TEST_F(PrintFaults, WaitingReportsTheAbortedJobWithItsReasons)
 {
     if (!failingQueueReady())
         return;
-    const EnvelopeRun run = envelope().run({QStringLiteral("--printer"), QLatin1String(kFailingQueue), QStringLiteral("--wait"), QStringLiteral("60")});
+    const EnvelopeRun run = envelope().run({QStringLiteral("--printer"), QLatin1String(failingQueue), QStringLiteral("--wait"), QStringLiteral("60")});
     ASSERT_TRUE(run.finished);
     EXPECT_EQ(run.exitCode, 1) << qPrintable(run.stdErr);
     EXPECT_THAT(run.stdErr.toStdString(), ::testing::MatchesRegex("(.|\n)*envelope: error: job [0-9]+ on envelope-failing was aborted; job: [^\n]+(.|\n)*"));

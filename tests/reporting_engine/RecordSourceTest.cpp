@@ -52,8 +52,8 @@ std::string messageOf(const std::function<void()> &call)
     return {};
 }
 
-const QString kWriter = testsupport::TestDatabase::writerConnection();
-const QString kNames[] = {QStringLiteral("Orrin Vask"), QStringLiteral("Ada Quill"), QStringLiteral("Bo Tran")};
+const QString writerName = testsupport::TestDatabase::writerConnection();
+const QString names[] = {QStringLiteral("Orrin Vask"), QStringLiteral("Ada Quill"), QStringLiteral("Bo Tran")};
 
 // A table of three addressees, written through the test's own read-write
 // connection; the record source reads it through the default connection,
@@ -80,7 +80,7 @@ protected:
         db_.reset();
     }
 
-    static QSqlDatabase writer() { return QSqlDatabase::database(kWriter, false); }
+    static QSqlDatabase writer() { return QSqlDatabase::database(writerName, false); }
     bool write(const QString &statement) { return db_->write(statement); }
     int rowCount() { return db_->rowCount(); }
     QString sql(const char *pattern) const { return db_->sql(pattern); }
@@ -96,17 +96,17 @@ struct QueryCase {
     std::vector<QString> names;
 };
 
-const QueryCase kQueries[] = {
-    {"three_records", "SELECT name FROM %1 ORDER BY id", {kNames[0], kNames[1], kNames[2]}},
-    {"one_record", "SELECT name FROM %1 WHERE id = 2", {kNames[1]}},
+const QueryCase queries[] = {
+    {"three_records", "SELECT name FROM %1 ORDER BY id", {names[0], names[1], names[2]}},
+    {"one_record", "SELECT name FROM %1 WHERE id = 2", {names[1]}},
     {"no_record", "SELECT name FROM %1 WHERE id < 0", {}},
-    {"semicolon_in_comment_and_after", "SELECT name FROM %1 /* ; */ WHERE id = 3;", {kNames[2]}},
-    {"semicolon_inside_text", "SELECT name FROM %1 WHERE name <> 'a;b' AND id = 1", {kNames[0]}},
+    {"semicolon_in_comment_and_after", "SELECT name FROM %1 /* ; */ WHERE id = 3;", {names[2]}},
+    {"semicolon_inside_text", "SELECT name FROM %1 WHERE name <> 'a;b' AND id = 1", {names[0]}},
 };
 
 TEST_P(RecordSourceTest, EndOfDataIsTrueExactlyWhenTheQueryFoundNoRecord)
 {
-    for (const QueryCase &c : kQueries) {
+    for (const QueryCase &c : queries) {
         SCOPED_TRACE(c.name);
         RecordSource source;
         source.open(sql(c.sql));
@@ -156,7 +156,7 @@ struct RejectedCase {
     const char *postgresSays;
 };
 
-const RejectedCase kRejected[] = {
+const RejectedCase rejected[] = {
     {"syntax_error", "SELEC name FROM %1", "syntax error", "syntax error"},
     {"unknown_table", "SELECT name FROM %1_gone", "no such table", "does not exist"},
     {"unknown_column", "SELECT street FROM %1", "no such column", "does not exist"},
@@ -164,7 +164,7 @@ const RejectedCase kRejected[] = {
 
 TEST_P(RecordSourceTest, RejectedQueryNamesTheQueryAndTheDatabasesMessage)
 {
-    for (const RejectedCase &c : kRejected) {
+    for (const RejectedCase &c : rejected) {
         SCOPED_TRACE(c.name);
         RecordSource source;
         const std::string message = messageOf([&] { source.open(sql(c.sql)); });
@@ -180,7 +180,7 @@ struct WriteCase {
     std::vector<const char *> steps; // each run as a query in turn; every one must fail
 };
 
-const WriteCase kWrites[] = {
+const WriteCase writes[] = {
     {"delete", {"DELETE FROM %1"}},
     {"update", {"UPDATE %1 SET name = 'x'"}},
     {"insert", {"INSERT INTO %1 (id, name) VALUES (9, 'x')"}},
@@ -196,7 +196,7 @@ const WriteCase kWrites[] = {
 
 TEST_P(RecordSourceTest, StatementsThatWriteFailAndChangeNothing)
 {
-    for (const WriteCase &c : kWrites) {
+    for (const WriteCase &c : writes) {
         SCOPED_TRACE(c.name);
         DatabaseConnection::openDefault(url_); // a fresh session for every row
         RecordSource source;
@@ -212,11 +212,11 @@ TEST_P(RecordSourceTest, ReadsButDoesNotWriteOnAConnectionTheHostOpenedForWritin
 {
     RecordSource source;
     if (GetParam() == Backend::SQLite) {
-        source.open(sql("SELECT name FROM %1 ORDER BY id"), kWriter);
+        source.open(sql("SELECT name FROM %1 ORDER BY id"), writerName);
         EXPECT_FALSE(source.endOfData());
         source.close();
     }
-    EXPECT_THROW(source.open(sql("DELETE FROM %1"), kWriter), EngineError);
+    EXPECT_THROW(source.open(sql("DELETE FROM %1"), writerName), EngineError);
     EXPECT_EQ(rowCount(), 3);
     // The host's connection is left as it was: it still writes.
     EXPECT_TRUE(write(sql("INSERT INTO %1 (id, name) VALUES (4, 'Di Host')")));
@@ -233,7 +233,7 @@ TEST_P(RecordSourceTest, OpeningAgainClosesTheFirstQuery)
     ASSERT_TRUE(source.next());
     source.open(sql("SELECT name FROM %1 WHERE id = 3"));
     ASSERT_TRUE(source.next());
-    EXPECT_EQ(source.value(QStringLiteral("name")).toString(), kNames[2]);
+    EXPECT_EQ(source.value(QStringLiteral("name")).toString(), names[2]);
     EXPECT_FALSE(source.next());
 }
 
@@ -342,7 +342,7 @@ struct TextCase {
 
 // PostgreSQL runs every statement of a text, so the record source counts them;
 // a ';' inside quotes or comments must not count, one outside must.
-const TextCase kTexts[] = {
+const TextCase texts[] = {
     {"dollar_quoted", "SELECT $$a;b$$ AS v", true},
     {"tagged_dollar_quote_holding_dollars", "SELECT $t$ $$;$$ $t$ AS v", true},
     {"escape_string", "SELECT E'it\\'s; \\\\' AS v", true},
@@ -358,7 +358,7 @@ const TextCase kTexts[] = {
 
 TEST_P(PostgresOnlyTest, OnlyTextsOfOneStatementRun)
 {
-    for (const TextCase &c : kTexts) {
+    for (const TextCase &c : texts) {
         SCOPED_TRACE(c.name);
         RecordSource source;
         if (c.oneStatement) {
@@ -403,7 +403,7 @@ struct UrlCase {
     const char *url;
 };
 
-const UrlCase kBadUrls[] = {
+const UrlCase badUrls[] = {
     {"empty", ""},
     {"other_database", "mysql://court@127.0.0.1:3306/court"},
     {"sqlite_without_file", "sqlite:"},
@@ -414,7 +414,7 @@ const UrlCase kBadUrls[] = {
 
 TEST(DatabaseConnectionTest, BadUrlIsAnErrorNamingIt)
 {
-    for (const UrlCase &c : kBadUrls) {
+    for (const UrlCase &c : badUrls) {
         SCOPED_TRACE(c.name);
         EXPECT_THAT(messageOf([&] { DatabaseConnection::openDefault(QString::fromUtf8(c.url)); }),
                     HasSubstr("\"" + std::string(c.url) + "\""));

@@ -142,7 +142,7 @@ Ipp ippPrinterAttributes(const char *printerUri, const char *attribute)
 
 bool cupsTestQueuesReady()
 {
-    for (const char *queue : {kCupsTestQueue, kCupsStoppedQueue}) {
+    for (const char *queue : {cupsTestQueue, cupsStoppedQueue}) {
         if (!printerAttributes(queue, "printer-name")) {
             skipOrFailWithoutCups(std::string("CUPS queue \"") + queue + "\" is not available (" + cupsLastErrorString() +
                                   "); run scripts/start-cups.sh as root");
@@ -165,12 +165,12 @@ bool cupsRigReady(const char *queue)
     const QUrl device(stringAttr(printer.get(), "device-uri"));
     if (device.isLocalFile() && !QFileInfo(device.toLocalFile()).isReadable())
         return fail("writes to " + device.toLocalFile().toStdString() + ", which cannot be read");
-    if (qstrcmp(queue, kCupsEverywhereQueue) == 0) {
-        if (!ippPrinterAttributes(kIppEverywherePrinterUri, "printer-state"))
-            return fail(std::string("has no printer at ") + kIppEverywherePrinterUri + " (" + cupsLastErrorString() +
+    if (qstrcmp(queue, cupsEverywhereQueue) == 0) {
+        if (!ippPrinterAttributes(ippEverywherePrinterUri, "printer-state"))
+            return fail(std::string("has no printer at ") + ippEverywherePrinterUri + " (" + cupsLastErrorString() +
                         ")");
-        if (!QFileInfo(QString::fromLatin1(kIppEverywhereLog)).isReadable())
-            return fail(std::string("has a printer whose log ") + kIppEverywhereLog + " cannot be read");
+        if (!QFileInfo(QString::fromLatin1(ippEverywhereLog)).isReadable())
+            return fail(std::string("has a printer whose log ") + ippEverywhereLog + " cannot be read");
     }
     return true;
 }
@@ -338,7 +338,7 @@ ReceivedJob receivedJobInLog(const QByteArray &log, const QString &jobName)
 
 ReceivedJob lastReceivedJob(const QString &jobName)
 {
-    QFile file(QString::fromLatin1(kIppEverywhereLog));
+    QFile file(QString::fromLatin1(ippEverywhereLog));
     if (!file.open(QIODevice::ReadOnly)) {
         ReceivedJob none;
         none.error = QStringLiteral("the printer's log %1 cannot be read: %2").arg(file.fileName(), file.errorString());

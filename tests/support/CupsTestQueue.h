@@ -21,20 +21,20 @@
 
 namespace testsupport {
 
-inline constexpr const char *kCupsTestQueue = "envelope-test";       // writes every job to one file
-inline constexpr const char *kCupsStoppedQueue = "envelope-stopped"; // disabled, rejecting jobs
+inline constexpr const char *cupsTestQueue = "envelope-test";       // writes every job to one file
+inline constexpr const char *cupsStoppedQueue = "envelope-stopped"; // disabled, rejecting jobs
 // Real makers' PPDs, envelope feeder installed, each writing every job to one file.
-inline constexpr const char *kCupsHp4250Queue = "envelope-hp4250";   // HP LaserJet 4250: EnvelopeFeeder
-inline constexpr const char *kCupsVendor2Queue = "envelope-vendor2"; // Lexmark T652: EnvFeeder, ManualEnv
+inline constexpr const char *cupsHp4250Queue = "envelope-hp4250";   // HP LaserJet 4250: EnvelopeFeeder
+inline constexpr const char *cupsVendor2Queue = "envelope-vendor2"; // Lexmark T652: EnvFeeder, ManualEnv
 // IPP Everywhere ("-m everywhere") on a driverless printer, ippeveprinter, with
 // No. 10 envelopes loaded in its by-pass-tray and no source called "envelope".
-inline constexpr const char *kCupsEverywhereQueue = "envelope-everywhere";
-inline constexpr const char *kIppEverywherePrinterUri = "ipp://localhost:8631/ipp/print";
-inline constexpr const char *kIppEverywhereLog = "/var/spool/envelope-test/ippeveprinter.log"; // every request
-inline constexpr const char *kIppEverywhereSpool = "/var/spool/envelope-test/ippeveprinter";  // documents received
+inline constexpr const char *cupsEverywhereQueue = "envelope-everywhere";
+inline constexpr const char *ippEverywherePrinterUri = "ipp://localhost:8631/ipp/print";
+inline constexpr const char *ippEverywhereLog = "/var/spool/envelope-test/ippeveprinter.log"; // every request
+inline constexpr const char *ippEverywhereSpool = "/var/spool/envelope-test/ippeveprinter";  // documents received
 
 // A No. 10 envelope as IPP gives it, in hundredths of a millimetre.
-inline constexpr QSize kNo10Size(10478, 24130); // 4.125 x 9.5 in
+inline constexpr QSize no10Size(10478, 24130); // 4.125 x 9.5 in
 
 struct IppDelete {
     void operator()(ipp_t *ipp) const { ippDelete(ipp); }
@@ -51,7 +51,7 @@ void skipOrFailWithoutCups(const std::string &why);
 bool cupsTestQueuesReady();
 
 // True when the queue answers, its output can be read and, for
-// kCupsEverywhereQueue, its printer answers too; otherwise skips or fails the running test.
+// cupsEverywhereQueue, its printer answers too; otherwise skips or fails the running test.
 bool cupsRigReady(const char *queue);
 
 // A queue's printer attribute, asked of the scheduler directly; nothing when it can't be had.
@@ -65,7 +65,7 @@ Ipp ippPrinterAttributes(const char *printerUri, const char *attribute);
 // Waits up to a minute for the queue.
 class CupsTestQueueLock {
 public:
-    explicit CupsTestQueueLock(const char *queue = kCupsTestQueue);
+    explicit CupsTestQueueLock(const char *queue = cupsTestQueue);
     bool isLocked() const { return m_locked; }
 
 private:
@@ -99,7 +99,7 @@ std::optional<RecordedJob> waitForJobEnd(int jobId, int timeoutMs = 15000);
 // that is the queue's device.
 class FilterOutput {
 public:
-    static FilterOutput read(const char *queue = kCupsTestQueue);
+    static FilterOutput read(const char *queue = cupsTestQueue);
     static FilterOutput readFile(const QString &path);
     static FilterOutput fromPostScript(QByteArray postScript);
 
@@ -130,8 +130,8 @@ struct ReceivedJob {
     QString documentPath; // the file the printer kept the job's document in; empty: none
 };
 
-// The last job named jobName (any job when empty) in kIppEverywhereLog; name
-// jobs uniquely, or hold CupsTestQueueLock(kCupsEverywhereQueue).
+// The last job named jobName (any job when empty) in ippEverywhereLog; name
+// jobs uniquely, or hold CupsTestQueueLock(cupsEverywhereQueue).
 ReceivedJob lastReceivedJob(const QString &jobName = {});
 // The same from the text of a log.
 ReceivedJob receivedJobInLog(const QByteArray &log, const QString &jobName);

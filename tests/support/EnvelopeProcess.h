@@ -17,8 +17,8 @@
 
 namespace testsupport {
 
-inline const QString kEnvelopeBinary = QStringLiteral(ENVELOPE_BINARY_DIR "/cli/envelope");
-inline constexpr int kNobody = 65534; // Debian's nobody and nogroup
+inline const QString envelopeBinary = QStringLiteral(ENVELOPE_BINARY_DIR "/cli/envelope");
+inline constexpr int nobody = 65534; // Debian's nobody and nogroup
 
 struct EnvelopeRun {
     bool finished = false; // false: still running at the timeout, killed
@@ -60,7 +60,7 @@ public:
         p.setEnvironment(env);
         p.setWorkingDirectory(m_workDir);
         if (m_unprivileged && ::geteuid() == 0) {
-            const QString id = QString::number(kNobody);
+            const QString id = QString::number(nobody);
             p.start(QStringLiteral("setpriv"), QStringList{QStringLiteral("--reuid=") + id, QStringLiteral("--regid=") + id,
                                                            QStringLiteral("--clear-groups"), QStringLiteral("--"), m_executable}
                                                    + arguments);
@@ -82,7 +82,7 @@ public:
 private:
     QString m_workDir;
     QStringList m_variables;
-    QString m_executable = kEnvelopeBinary;
+    QString m_executable = envelopeBinary;
     bool m_unprivileged = false;
 };
 
@@ -97,9 +97,9 @@ inline QStringList entriesOf(const QString &folder)
 inline QString installEnvelopeAs(const QString &folder, const QString &name)
 {
     const QString target = folder + QLatin1Char('/') + name;
-    if (::link(QFile::encodeName(kEnvelopeBinary).constData(), QFile::encodeName(target).constData()) != 0) {
-        QFile::copy(kEnvelopeBinary, target);
-        QFile::setPermissions(target, QFile::permissions(kEnvelopeBinary));
+    if (::link(QFile::encodeName(envelopeBinary).constData(), QFile::encodeName(target).constData()) != 0) {
+        QFile::copy(envelopeBinary, target);
+        QFile::setPermissions(target, QFile::permissions(envelopeBinary));
     }
     return target;
 }

@@ -55,7 +55,7 @@ public:
         }
         EnvelopeProcess process(path("work"), all);
         if (unprivileged) {
-            if (::geteuid() == 0 && ::chown(QFile::encodeName(path("runtime")).constData(), kNobody, kNobody) != 0)
+            if (::geteuid() == 0 && ::chown(QFile::encodeName(path("runtime")).constData(), nobody, nobody) != 0)
                 ADD_FAILURE() << "cannot give the runtime folder to nobody";
             process.setUnprivileged(true);
         }
