@@ -82,7 +82,7 @@ void writeDocument(QIODevice &device, const std::vector<std::pair<QSizeF, Drawin
 
 class PdfDocumentWriterTest : public ::testing::Test {
 protected:
-    QString path(const QString &name) const { return dir_.filePath(name); }
+    QString path(const QString &name) const { return m_dir.filePath(name); }
 
     QString write(const QString &name, const std::vector<std::pair<QSizeF, Drawing>> &pages)
     {
@@ -93,9 +93,9 @@ protected:
         return file.fileName();
     }
 
-    QTemporaryDir dir_;
-    FontFace serif_{QStringLiteral("Times New Roman"), 12, false, false};
-    FontFace sansBold_{QStringLiteral("Arial"), 8, true, false};
+    QTemporaryDir m_dir;
+    FontFace m_serif{QStringLiteral("Times New Roman"), 12, false, false};
+    FontFace m_sansBold{QStringLiteral("Arial"), 8, true, false};
 };
 
 constexpr QSizeF envelope(13680, 5940); // No. 10, landscape
@@ -112,7 +112,7 @@ TEST_F(PdfDocumentWriterTest, PagesOfDifferentSizesPassQpdfCheckAndKeepTheirSize
             c.clipRect(QRectF(720, 720, 4000, 2000));
             c.fillRect(QRectF(720, 720, 20, 200));
             c.fillRect(QRectF(760, 720, 20, 100));
-            c.drawText(QPointF(720, 1400), QStringLiteral("Clipped text"), serif_);
+            c.drawText(QPointF(720, 1400), QStringLiteral("Clipped text"), m_serif);
             c.restore();
         });
     }
@@ -133,7 +133,7 @@ TEST_F(PdfDocumentWriterTest, ManyPagesMakeADocumentEveryToolReads)
 {
     // More pages than one node of the page tree holds, and than one level of nodes.
     std::vector<std::pair<QSizeF, Drawing>> pages(4200, {envelope, [this](PageCanvas &c) {
-                                                             c.drawText(QPointF(720, 720), QStringLiteral("Page"), serif_);
+                                                             c.drawText(QPointF(720, 720), QStringLiteral("Page"), m_serif);
                                                          }});
     const QString pdf = write(QStringLiteral("many.pdf"), pages);
     const ToolResult check = runTool(QStringLiteral("qpdf"), {QStringLiteral("--check"), pdf});
@@ -190,8 +190,8 @@ TEST_F(PdfDocumentWriterTest, TextBeyondAsciiExtractsAsItWasWritten)
 {
     const QString line = QStringLiteral("Café Müller — Åsa Øster, naïve");
     const QString pdf = write(QStringLiteral("text.pdf"), {{envelope, [&](PageCanvas &c) {
-                                                               c.drawText(QPointF(720, 1440), line, serif_);
-                                                               c.drawText(QPointF(720, 2000), line, sansBold_);
+                                                               c.drawText(QPointF(720, 1440), line, m_serif);
+                                                               c.drawText(QPointF(720, 2000), line, m_sansBold);
                                                            }}});
     QStringList lines;
     for (const QString &l : testsupport::PdfReport(pdf).text().split(QLatin1Char('\n')))
@@ -203,8 +203,8 @@ TEST_F(PdfDocumentWriterTest, TextBeyondAsciiExtractsAsItWasWritten)
 TEST_F(PdfDocumentWriterTest, FontsAreEmbeddedAsSubsetsOnceForAllPages)
 {
     std::vector<std::pair<QSizeF, Drawing>> pages(100, {envelope, [this](PageCanvas &c) {
-                                                            c.drawText(QPointF(720, 720), QStringLiteral("Return"), serif_);
-                                                            c.drawText(QPointF(720, 1440), QStringLiteral("12345"), sansBold_);
+                                                            c.drawText(QPointF(720, 720), QStringLiteral("Return"), m_serif);
+                                                            c.drawText(QPointF(720, 1440), QStringLiteral("12345"), m_sansBold);
                                                         }});
     // The same font at another size shares the serif's embedded font.
     const FontFace smallSerif(QStringLiteral("Times New Roman"), 9, false, false);
@@ -414,7 +414,7 @@ TEST_P(PdfWriteFailureTest, DeviceThatCannotWriteRaisesEngineError)
     std::vector<std::pair<QSizeF, Drawing>> pages(size_t(c.pages), {envelope, [this](PageCanvas &canvas) {
                                                                         for (int i = 0; i < 52; ++i)
                                                                             canvas.fillRect(QRectF(6300 + i * 30.3, 4050, 14, 180));
-                                                                        canvas.drawText(QPointF(720, 720), QStringLiteral("Text"), serif_);
+                                                                        canvas.drawText(QPointF(720, 720), QStringLiteral("Text"), m_serif);
                                                                     }});
     try {
         writeDocument(device, pages);
@@ -436,7 +436,7 @@ TEST_F(PdfDocumentWriterTest, FileOnAFullDiskRaisesEngineError)
     if (!full.open(QIODevice::WriteOnly))
         GTEST_SKIP() << "no /dev/full here";
     EXPECT_THROW(writeDocument(full, {{envelope, [this](PageCanvas &c) {
-                                           c.drawText(QPointF(720, 720), QStringLiteral("Lost"), serif_);
+                                           c.drawText(QPointF(720, 720), QStringLiteral("Lost"), m_serif);
                                        }}}),
                  EngineError);
 }
@@ -448,7 +448,7 @@ TEST_F(PdfDocumentWriterTest, AbandonedDocumentStopsWithoutWritingTheEnd)
     {
         PdfDocumentWriter writer(buffer, QStringLiteral("Abandoned"));
         for (int i = 0; i < 200; ++i) {
-            writer.beginPage(envelope).drawText(QPointF(720, 720), QStringLiteral("Page"), serif_);
+            writer.beginPage(envelope).drawText(QPointF(720, 720), QStringLiteral("Page"), m_serif);
             writer.endPage();
         }
     }

@@ -32,23 +32,23 @@ protected:
         return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<missing>");
     }
 
-    QTemporaryDir dir_;
-    PrinterProfiles::Files files_{dir_.filePath(QStringLiteral("etc/printers.conf")),
-                                  dir_.filePath(QStringLiteral("home/korva-envelope/printers.conf"))};
+    QTemporaryDir m_dir;
+    PrinterProfiles::Files m_files{m_dir.filePath(QStringLiteral("etc/printers.conf")),
+                                  m_dir.filePath(QStringLiteral("home/korva-envelope/printers.conf"))};
 };
 
 TEST_F(PrinterProfilesTest, TheUsersEntryWinsWholeAndOthersComeFromTheSystem)
 {
-    ASSERT_TRUE(QDir().mkpath(dir_.filePath(QStringLiteral("etc"))));
-    write(files_.system, "[HP4250]\noffset-x = 0.1\nsource = tray-1\n[Lobby]\nrotate = 180\n");
-    const PrinterProfiles profiles(files_);
+    ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("etc"))));
+    write(m_files.system, "[HP4250]\noffset-x = 0.1\nsource = tray-1\n[Lobby]\nrotate = 180\n");
+    const PrinterProfiles profiles(m_files);
     profiles.save(QStringLiteral("hp4250"), PrinterProfile{-0.05, 0.02, 0, {}, {}});
 
     const PrinterProfile mine = profiles.profile(QStringLiteral("HP4250"));
     EXPECT_DOUBLE_EQ(mine.offsetXInches, -0.05);
     EXPECT_DOUBLE_EQ(mine.offsetYInches, 0.02);
     EXPECT_EQ(mine.source, QString()) << "the system's source must not leak into the user's entry";
-    EXPECT_EQ(mine.storedIn, files_.user);
+    EXPECT_EQ(mine.storedIn, m_files.user);
     EXPECT_EQ(profiles.profile(QStringLiteral("Lobby")).rotation, 180);
     EXPECT_TRUE(profiles.profile(QStringLiteral("Other")).storedIn.isEmpty());
 
@@ -58,11 +58,11 @@ TEST_F(PrinterProfilesTest, TheUsersEntryWinsWholeAndOthersComeFromTheSystem)
 
 TEST_F(PrinterProfilesTest, SavingKeepsCommentsAndOtherPrinters)
 {
-    ASSERT_TRUE(QDir().mkpath(dir_.filePath(QStringLiteral("home/korva-envelope"))));
-    write(files_.user, "; my printers\n[Front]\n# the desk one\noffset-x = 0.03\n\n[Back]\nrotate = 180\n");
-    const PrinterProfiles profiles(files_);
+    ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("home/korva-envelope"))));
+    write(m_files.user, "; my printers\n[Front]\n# the desk one\noffset-x = 0.03\n\n[Back]\nrotate = 180\n");
+    const PrinterProfiles profiles(m_files);
     profiles.save(QStringLiteral("Front"), PrinterProfile{0.04, -0.01, 180, QStringLiteral("envelope-feeder"), {}});
-    EXPECT_EQ(read(files_.user), QByteArray("; my printers\n[Front]\n# the desk one\noffset-x = 0.04\noffset-y = -0.01\n"
+    EXPECT_EQ(read(m_files.user), QByteArray("; my printers\n[Front]\n# the desk one\noffset-x = 0.04\noffset-y = -0.01\n"
                                             "rotate = 180\nsource = envelope-feeder\n\n[Back]\nrotate = 180\n"));
 }
 
@@ -78,20 +78,20 @@ class DamagedProfileFile : public PrinterProfilesTest, public ::testing::WithPar
 
 TEST_P(DamagedProfileFile, IsNamedWithItsLineAndLeftUnchanged)
 {
-    ASSERT_TRUE(QDir().mkpath(dir_.filePath(QStringLiteral("home/korva-envelope"))));
-    write(files_.user, GetParam().text);
-    const PrinterProfiles profiles(files_);
+    ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("home/korva-envelope"))));
+    write(m_files.user, GetParam().text);
+    const PrinterProfiles profiles(m_files);
     for (const auto &attempt : {std::function<void()>([&] { profiles.profile(QStringLiteral("Q")); }),
                                 std::function<void()>([&] { profiles.save(QStringLiteral("Other"), PrinterProfile{0.1, 0, 0, {}, {}}); })}) {
         try {
             attempt();
             ADD_FAILURE() << "the damaged file was accepted";
         } catch (const engine::EngineError &e) {
-            EXPECT_THAT(e.message().toStdString(), HasSubstr(files_.user.toStdString()));
+            EXPECT_THAT(e.message().toStdString(), HasSubstr(m_files.user.toStdString()));
             EXPECT_THAT(e.message().toStdString(), HasSubstr(GetParam().message));
         }
     }
-    EXPECT_EQ(read(files_.user), GetParam().text);
+    EXPECT_EQ(read(m_files.user), GetParam().text);
 }
 
 INSTANTIATE_TEST_SUITE_P(

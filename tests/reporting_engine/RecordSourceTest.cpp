@@ -68,26 +68,26 @@ protected:
                 FAIL() << why->toStdString();
             GTEST_SKIP() << why->toStdString();
         }
-        db_.emplace(backend);
-        url_ = db_->url();
-        table_ = db_->table();
-        DatabaseConnection::openDefault(url_);
+        m_db.emplace(backend);
+        m_url = m_db->url();
+        m_table = m_db->table();
+        DatabaseConnection::openDefault(m_url);
     }
 
     void TearDown() override
     {
         DatabaseConnection::closeDefault();
-        db_.reset();
+        m_db.reset();
     }
 
     static QSqlDatabase writer() { return QSqlDatabase::database(writerName, false); }
-    bool write(const QString &statement) { return db_->write(statement); }
-    int rowCount() { return db_->rowCount(); }
-    QString sql(const char *pattern) const { return db_->sql(pattern); }
+    bool write(const QString &statement) { return m_db->write(statement); }
+    int rowCount() { return m_db->rowCount(); }
+    QString sql(const char *pattern) const { return m_db->sql(pattern); }
 
-    std::optional<testsupport::TestDatabase> db_;
-    QString url_;
-    QString table_;
+    std::optional<testsupport::TestDatabase> m_db;
+    QString m_url;
+    QString m_table;
 };
 
 struct QueryCase {
@@ -198,7 +198,7 @@ TEST_P(RecordSourceTest, StatementsThatWriteFailAndChangeNothing)
 {
     for (const WriteCase &c : writes) {
         SCOPED_TRACE(c.name);
-        DatabaseConnection::openDefault(url_); // a fresh session for every row
+        DatabaseConnection::openDefault(m_url); // a fresh session for every row
         RecordSource source;
         for (const char *step : c.steps) {
             SCOPED_TRACE(step);
@@ -325,7 +325,7 @@ TEST_P(PostgresOnlyTest, GivesAClearErrorBeforeOrDuringOpenAndNeverHangs)
     source.close();
 
     // Lost while the query itself runs.
-    DatabaseConnection::openDefault(url_);
+    DatabaseConnection::openDefault(m_url);
     // The sleep lets the backend act on its own termination before any row is sent.
     const QString suicide = QStringLiteral("SELECT pg_terminate_backend(pg_backend_pid()), pg_sleep(5)");
     EXPECT_THAT(messageOf([&] { source.open(suicide); }),
