@@ -9,7 +9,6 @@
 #include "reporting_engine/PrintOutcome.h"
 #include "reporting_engine/PrinterSettings.h"
 #include "reporting_engine/Section.h"
-#include "reporting_engine/SettingObserver.h"
 #include "reporting_engine/TextBox.h"
 #include "reporting_engine/TextStyle.h"
 
@@ -77,8 +76,10 @@ public:
     // measures the printer (a calibration page) is printed as laid out.
     void setIgnoresPrinterPlacement(bool ignores);
 
-    // Called with every page, printer and barcode setting before it takes effect; may throw to refuse it.
-    void setSettingObserver(SettingObserver::Callback callback);
+    // Called with every page and printer setting, in order, before it takes
+    // effect; may throw to refuse it, as a printer driver may. A trace for tests
+    // and diagnosis.
+    void setSettingHook(std::function<void(const QString &setting, double value)> hook);
 
     // Asked after every page and once more just before the finished output is
     // saved or sent to the printer: true cancels the run, which then throws
