@@ -58,7 +58,6 @@ Report::Report(QString title) : d(std::make_unique<Private>())
 
 Report::~Report() = default;
 
-const QString &Report::title() const { return d->title; }
 PageSettings &Report::pageSettings() { return d->page; }
 const PageSettings &Report::pageSettings() const { return d->page; }
 PrinterSettings &Report::printerSettings() { return d->printer; }
@@ -118,7 +117,6 @@ QSizeF Report::pageSizeTwips() const
 }
 
 void Report::setDestination(const PrintDestination &destination) { d->destination = destination; }
-const PrintDestination &Report::destination() const { return d->destination; }
 void Report::setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog) { d->dialog = std::move(dialog); }
 void Report::setSettingHook(std::function<void(const QString &, double)> hook) { d->settingHook = std::move(hook); }
 void Report::setIgnoresPrinterPlacement(bool ignores) { d->ignoresPlacement = ignores; }

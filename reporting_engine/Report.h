@@ -34,13 +34,11 @@ class PageSink;
 // fetchData call prints one page, with the values that call wrote.
 class ENGINE_EXPORT Report {
 public:
+    // The report's title names the print job and the fallback PDF file.
     explicit Report(QString title);
     virtual ~Report();
     Report(const Report &) = delete;
     Report &operator=(const Report &) = delete;
-
-    // The report's title names the print job and the fallback PDF file.
-    const QString &title() const;
 
     PageSettings &pageSettings();
     const PageSettings &pageSettings() const;
@@ -68,7 +66,6 @@ public:
     QSizeF pageSizeTwips() const;
 
     void setDestination(const PrintDestination &destination);
-    const PrintDestination &destination() const;
     // The dialog PrintReport(true) shows; without one it prints to the destination as set.
     void setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog);
 
