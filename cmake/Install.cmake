@@ -135,7 +135,6 @@ install(FILES
     reporting_engine/RecordSource.h
     reporting_engine/Report.h
     reporting_engine/Section.h
-    reporting_engine/SettingObserver.h
     reporting_engine/TextBox.h
     reporting_engine/TextStyle.h
     ${KORVA_EXPORT_DIR}/reporting_engine/EngineExport.h

@@ -13,8 +13,6 @@ void Barcode::setStyle(int code)
 {
     if (code != styleNone && code != stylePostnet)
         throw EngineError(QStringLiteral("Barcode %1: unknown barcode style %2.").arg(name()).arg(code));
-    if (m_observer)
-        m_observer->notify("BarcodeStyle", code);
     m_style = code;
 }
 

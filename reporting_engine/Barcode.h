@@ -2,7 +2,6 @@
 
 #include "reporting_engine/Control.h"
 #include "reporting_engine/EngineExport.h"
-#include "reporting_engine/SettingObserver.h"
 #include "reporting_engine/TextStyle.h"
 
 namespace engine {
@@ -25,14 +24,12 @@ public:
     const TextStyle &captionStyle() const { return m_captionStyle; }
     bool showCaption() const { return m_showCaption; }
     void setShowCaption(bool show) { m_showCaption = show; }
-    void setObserver(SharedSettingObserver observer) { m_observer = std::move(observer); }
 
 private:
     QString m_dataField;
     TextStyle m_captionStyle;
     int m_style = styleNone;
     bool m_showCaption = true;
-    SharedSettingObserver m_observer;
 };
 
 } // namespace engine

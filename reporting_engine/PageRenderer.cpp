@@ -41,8 +41,8 @@ struct FontKey {
 
 size_t qHash(const FontKey &k, size_t seed = 0) { return qHashMulti(seed, k.family, k.pointSize, k.bold, k.italic); }
 
-// Where a text box's lines go: worked out once per distinct text and box, since
-// most boxes print the same text on every page of a run.
+// Where a text box's lines go: worked out once per distinct box, text, place and
+// style, since most boxes print the same text on every page of a run.
 struct TextLayout {
     const FontFace *face = nullptr;
     QStringList lines;
@@ -53,12 +53,15 @@ struct LayoutKey {
     const TextBox *box;
     QString text;
     QRectF rect;
+    TextStyle style; // a box's style may change between pages
     bool operator==(const LayoutKey &) const = default;
 };
 
 size_t qHash(const LayoutKey &k, size_t seed = 0)
 {
-    return qHashMulti(seed, quintptr(k.box), k.text, k.rect.x(), k.rect.y(), k.rect.width(), k.rect.height());
+    // Equal keys hash alike; the style's family and size tell most styles apart.
+    return qHashMulti(seed, quintptr(k.box), k.text, k.rect.x(), k.rect.y(), k.rect.width(), k.rect.height(),
+                      k.style.family.value_or(QString()), k.style.pointSize.value_or(0), k.style.alignment.toInt());
 }
 
 } // namespace
@@ -96,7 +99,7 @@ struct PageRenderer::Private {
 
 const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF &rect, const TextStyle &normal)
 {
-    LayoutKey key{&box, box.text(), rect};
+    LayoutKey key{&box, box.text(), rect, box.style()};
     auto it = layouts.find(key);
     if (it != layouts.end())
         return *it;

@@ -28,8 +28,8 @@ void PageSettings::setBottomMargin(double twips) { m_bottom = checked(twips, "Bo
 double PageSettings::checked(double twips, const char *setting, const char *which) const
 {
     const double value = checkedMargin(twips, which);
-    if (m_observer)
-        m_observer->notify(setting, value);
+    if (m_hook)
+        m_hook(setting, value);
     return value;
 }
 
@@ -37,8 +37,8 @@ void PageSettings::setOrientation(int windowsCode)
 {
     if (!PaperCatalog::isKnownOrientation(windowsCode))
         throw EngineError(QStringLiteral("Unknown orientation code %1 (1 is portrait, 2 landscape).").arg(windowsCode));
-    if (m_observer)
-        m_observer->notify("Orientation", windowsCode);
+    if (m_hook)
+        m_hook("Orientation", windowsCode);
     m_orientation = windowsCode;
 }
 

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "reporting_engine/EngineExport.h"
-#include "reporting_engine/SettingObserver.h"
+
+#include <functional>
 
 namespace engine {
 
@@ -9,8 +10,11 @@ namespace engine {
 // a portrait page with one-inch margins until its handlers say otherwise.
 class ENGINE_EXPORT PageSettings {
 public:
+    // Told of every accepted setting before it takes effect (the report's setting hook).
+    using Hook = std::function<void(const char *setting, double value)>;
+
     PageSettings() = default;
-    explicit PageSettings(SharedSettingObserver observer) : m_observer(std::move(observer)) {}
+    explicit PageSettings(Hook hook) : m_hook(std::move(hook)) {}
 
     double leftMargin() const { return m_left; }
     double rightMargin() const { return m_right; }
@@ -33,7 +37,7 @@ private:
     double m_top = 1440;
     double m_bottom = 1440;
     int m_orientation = 1;
-    SharedSettingObserver m_observer;
+    Hook m_hook;
 };
 
 } // namespace engine

@@ -9,8 +9,8 @@ void PrinterSettings::setPaperSize(int windowsCode)
 {
     if (!PaperCatalog::paper(windowsCode))
         throw EngineError(QStringLiteral("Unknown paper size code %1.").arg(windowsCode));
-    if (m_observer)
-        m_observer->notify("PaperSize", windowsCode);
+    if (m_hook)
+        m_hook("PaperSize", windowsCode);
     m_paperSize = windowsCode;
 }
 
@@ -18,8 +18,8 @@ void PrinterSettings::setPaperSource(int windowsCode)
 {
     if (!PaperCatalog::source(windowsCode))
         throw EngineError(QStringLiteral("Unknown paper source code %1.").arg(windowsCode));
-    if (m_observer)
-        m_observer->notify("PaperSource", windowsCode);
+    if (m_hook)
+        m_hook("PaperSource", windowsCode);
     m_paperSource = windowsCode;
 }
 

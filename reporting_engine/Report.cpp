@@ -20,10 +20,10 @@
 namespace engine {
 
 struct Report::Private {
-    std::shared_ptr<SettingObserver> observer = std::make_shared<SettingObserver>();
+    std::function<void(const QString &, double)> settingHook;
     QString title;
-    PageSettings page{observer};
-    PrinterSettings printer{observer};
+    PageSettings page{[this](const char *setting, double value) { notifySetting(setting, value); }};
+    PrinterSettings printer{[this](const char *setting, double value) { notifySetting(setting, value); }};
     double printWidth = 0;
     TextStyle normal{QStringLiteral("Arial"), 10.0, false, false, Qt::AlignLeft | Qt::AlignTop};
     std::vector<std::unique_ptr<Section>> sections;
@@ -37,6 +37,12 @@ struct Report::Private {
 
     CupsJobRequest jobFor(const QString &queue, const QString &spoolPath, const PrinterProfile &profile) const;
     PrintOutcome saveInsteadOfPrinting(Report &report);
+
+    void notifySetting(const char *setting, double value) const
+    {
+        if (settingHook)
+            settingHook(QLatin1String(setting), value);
+    }
 
     void throwIfCancelled() const
     {
@@ -52,7 +58,6 @@ Report::Report(QString title) : d(std::make_unique<Private>())
 
 Report::~Report() = default;
 
-const QString &Report::title() const { return d->title; }
 PageSettings &Report::pageSettings() { return d->page; }
 const PageSettings &Report::pageSettings() const { return d->page; }
 PrinterSettings &Report::printerSettings() { return d->printer; }
@@ -70,7 +75,7 @@ const TextStyle &Report::normalStyle() const { return d->normal; }
 
 Section &Report::addSection(const QString &name, double heightTwips)
 {
-    d->sections.push_back(std::make_unique<Section>(name, heightTwips, d->observer));
+    d->sections.push_back(std::make_unique<Section>(name, heightTwips));
     return *d->sections.back();
 }
 
@@ -112,9 +117,8 @@ QSizeF Report::pageSizeTwips() const
 }
 
 void Report::setDestination(const PrintDestination &destination) { d->destination = destination; }
-const PrintDestination &Report::destination() const { return d->destination; }
 void Report::setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog) { d->dialog = std::move(dialog); }
-void Report::setSettingObserver(SettingObserver::Callback callback) { d->observer->setCallback(std::move(callback)); }
+void Report::setSettingHook(std::function<void(const QString &, double)> hook) { d->settingHook = std::move(hook); }
 void Report::setIgnoresPrinterPlacement(bool ignores) { d->ignoresPlacement = ignores; }
 void Report::setCancelCheck(std::function<bool()> cancelled) { d->cancelled = std::move(cancelled); }
 const PrintOutcome &Report::lastOutcome() const { return d->outcome; }

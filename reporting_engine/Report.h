@@ -9,7 +9,6 @@
 #include "reporting_engine/PrintOutcome.h"
 #include "reporting_engine/PrinterSettings.h"
 #include "reporting_engine/Section.h"
-#include "reporting_engine/SettingObserver.h"
 #include "reporting_engine/TextBox.h"
 #include "reporting_engine/TextStyle.h"
 
@@ -35,13 +34,11 @@ class PageSink;
 // fetchData call prints one page, with the values that call wrote.
 class ENGINE_EXPORT Report {
 public:
+    // The report's title names the print job and the fallback PDF file.
     explicit Report(QString title);
     virtual ~Report();
     Report(const Report &) = delete;
     Report &operator=(const Report &) = delete;
-
-    // The report's title names the print job and the fallback PDF file.
-    const QString &title() const;
 
     PageSettings &pageSettings();
     const PageSettings &pageSettings() const;
@@ -69,7 +66,6 @@ public:
     QSizeF pageSizeTwips() const;
 
     void setDestination(const PrintDestination &destination);
-    const PrintDestination &destination() const;
     // The dialog PrintReport(true) shows; without one it prints to the destination as set.
     void setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog);
 
@@ -77,8 +73,10 @@ public:
     // measures the printer (a calibration page) is printed as laid out.
     void setIgnoresPrinterPlacement(bool ignores);
 
-    // Called with every page, printer and barcode setting before it takes effect; may throw to refuse it.
-    void setSettingObserver(SettingObserver::Callback callback);
+    // Called with every page and printer setting, in order, before it takes
+    // effect; may throw to refuse it, as a printer driver may. A trace for tests
+    // and diagnosis.
+    void setSettingHook(std::function<void(const QString &setting, double value)> hook);
 
     // Asked after every page and once more just before the finished output is
     // saved or sent to the printer: true cancels the run, which then throws

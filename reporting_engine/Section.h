@@ -1,14 +1,11 @@
 #pragma once
 
-#include "reporting_engine/Barcode.h"
 #include "reporting_engine/Control.h"
 #include "reporting_engine/EngineExport.h"
-#include "reporting_engine/SettingObserver.h"
 
 #include <QString>
 
 #include <memory>
-#include <type_traits>
 #include <vector>
 
 namespace engine {
@@ -16,10 +13,7 @@ namespace engine {
 // A band of the report holding controls in design order; it prints once per record.
 class ENGINE_EXPORT Section {
 public:
-    Section(QString name, double heightTwips, SharedSettingObserver observer = nullptr)
-        : m_name(std::move(name)), m_height(heightTwips), m_observer(std::move(observer))
-    {
-    }
+    Section(QString name, double heightTwips) : m_name(std::move(name)), m_height(heightTwips) {}
 
     const QString &name() const { return m_name; }
     double height() const { return m_height; }
@@ -29,8 +23,6 @@ public:
     {
         auto control = std::make_unique<T>(std::forward<Args>(args)...);
         T &ref = *control;
-        if constexpr (std::is_same_v<T, Barcode>)
-            ref.setObserver(m_observer);
         m_controls.push_back(std::move(control));
         return ref;
     }
@@ -42,7 +34,6 @@ private:
     QString m_name;
     double m_height;
     std::vector<std::unique_ptr<Control>> m_controls;
-    SharedSettingObserver m_observer;
 };
 
 } // namespace engine

@@ -15,6 +15,8 @@ struct TextStyle {
     std::optional<bool> italic;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
 
+    bool operator==(const TextStyle &) const = default;
+
     TextStyle resolvedAgainst(const TextStyle &base) const
     {
         TextStyle out = *this;

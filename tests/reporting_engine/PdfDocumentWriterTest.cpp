@@ -334,6 +334,17 @@ INSTANTIATE_TEST_SUITE_P(Placements, PdfPagePlacementTest,
                                            PlacementCase{"TurnedThenMoved", {360, -144, true}}),
                          [](const auto &row) { return std::string(row.param.name); });
 
+// The bounding box of a picture's dark pixels.
+QRect darkPixels(const QImage &image)
+{
+    QRect dark;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x)
+            if (qGray(image.pixel(x, y)) < 128)
+                dark |= QRect(x, y, 1, 1);
+    return dark;
+}
+
 // Where a filled box's black pixels are at 100 dpi, one pixel 14.4 twips.
 struct BoxOutputCase {
     const char *name;
@@ -363,18 +374,50 @@ TEST_P(FilledBoxOutputTest, PrintsBlackExactlyWhereItIsPlaced)
     }
     const QImage image(png);
     ASSERT_EQ(image.size(), QSize(850, 1100));
-    QRect black;
-    for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x)
-            if (qGray(image.pixel(x, y)) < 128)
-                black |= QRect(x, y, 1, 1);
     // Margin 1 in, the first section 0.5 in, then the box's own place: (2160, 2304) twips, 1440 x 288.
-    EXPECT_EQ(black, QRect(150, 160, 100, 20));
+    EXPECT_EQ(darkPixels(image), QRect(150, 160, 100, 20));
 }
 
 INSTANTIATE_TEST_SUITE_P(Outputs, FilledBoxOutputTest,
                          ::testing::Values(BoxOutputCase{"Pdf", true}, BoxOutputCase{"Picture", false}),
                          [](const auto &row) { return std::string(row.param.name); });
+
+// The same text on two pages, the second time right-aligned in a wide box.
+class RestyledReport final : public engine::Report {
+public:
+    RestyledReport() : Report(QStringLiteral("Restyled"))
+    {
+        addSection(QStringLiteral("Detail"), 1440).add<engine::TextBox>(QStringLiteral("Mark"), QRectF(0, 0, 5760, 400), engine::TextStyle{});
+    }
+
+protected:
+    void fetchData(bool &eof) override
+    {
+        eof = ++m_pages == 2;
+        if (eof) {
+            engine::TextStyle right;
+            right.alignment = Qt::AlignRight | Qt::AlignTop;
+            textBox(QStringLiteral("Mark")).setStyle(right);
+        }
+    }
+
+private:
+    int m_pages = 0;
+};
+
+class PageRendererTest : public PdfDocumentWriterTest {};
+
+TEST_F(PageRendererTest, AStyleChangedBetweenPagesIsLaidOutAgain)
+{
+    RestyledReport report;
+    engine::PngPageSink sink(path(QStringLiteral("restyled.png")), 100);
+    report.run(sink);
+    ASSERT_EQ(sink.files().size(), 2);
+    const QRect left = darkPixels(QImage(sink.files()[0]));
+    const QRect right = darkPixels(QImage(sink.files()[1]));
+    ASSERT_FALSE(left.isNull());
+    EXPECT_GT(right.left(), left.right()) << "the second page kept the first page's layout";
+}
 
 // A device that accepts a number of bytes, then fails like a full disk.
 class FullDevice final : public QBuffer {
