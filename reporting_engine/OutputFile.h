@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
+
 #include <QString>
 
 #include <memory>
@@ -12,7 +14,7 @@ namespace engine {
 // temporary file in the destination folder and moved into place by commit().
 // Until then, and when commit() is never reached, nothing exists under the final
 // name and the temporary file is removed.
-class OutputFile {
+class ENGINE_EXPORT OutputFile {
 public:
     enum class Policy {
         Replace,     // the user named this file: an existing one is replaced (a symbolic link itself, never its target)

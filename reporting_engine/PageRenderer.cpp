@@ -2,10 +2,12 @@
 
 #include "reporting_engine/EngineError.h"
 #include "reporting_engine/FontFace.h"
+#include "reporting_engine/IntelligentMailEncoder.h"
 #include "reporting_engine/PageCanvas.h"
 #include "reporting_engine/PostnetEncoder.h"
 #include "reporting_engine/QPainterCanvas.h"
 #include "reporting_engine/Report.h"
+#include "reporting_engine/Twips.h"
 
 #include <QHash>
 
@@ -95,6 +97,8 @@ struct PageRenderer::Private {
     const TextLayout &layout(const TextBox &box, const QRectF &rect, const TextStyle &normal);
     void paintTextBox(PageCanvas &canvas, const TextBox &box, const QPointF &origin, const TextStyle &normal);
     void paintBarcode(PageCanvas &canvas, const Barcode &bar, const QPointF &origin, const Report &report);
+    void paintIntelligentMail(PageCanvas &canvas, const Barcode &bar, const QPointF &origin, const QVariant &value);
+    void paintSymbol(PageCanvas &canvas, const Barcode &bar, const QPointF &origin, const BarcodeSymbol &sym);
 };
 
 const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF &rect, const TextStyle &normal)
@@ -160,11 +164,43 @@ void PageRenderer::Private::paintBarcode(PageCanvas &canvas, const Barcode &bar,
     if (!field)
         throw EngineError(QStringLiteral("Barcode %1 is bound to the field \"%2\", which the report does not have.")
                               .arg(bar.name(), bar.dataField()));
+    if (bar.symbology() == Barcode::Symbology::IntelligentMail) {
+        paintIntelligentMail(canvas, bar, origin, field->value);
+        return;
+    }
     const std::optional<QString> digits = PostnetEncoder::digitsForValue(field->value);
     if (!digits)
         return; // no bars rather than bars that encode other digits
+    paintSymbol(canvas, bar, origin, symbol(*digits));
+}
 
-    const BarcodeSymbol &sym = symbol(*digits);
+void PageRenderer::Private::paintIntelligentMail(PageCanvas &canvas, const Barcode &bar, const QPointF &origin,
+                                                 const QVariant &value)
+{
+    const QString data = value.isNull() ? QString() : value.toString();
+    if (data.isEmpty())
+        return;
+    // Not cached: every mail piece has a serial of its own.
+    BarcodeSymbol sym;
+    try {
+        sym = IntelligentMailEncoder::encode(data);
+    } catch (const EngineError &e) {
+        throw EngineError(QStringLiteral("Barcode %1: %2").arg(bar.name(), e.message()));
+    }
+    // A clipped symbol cannot be read by the sorting machines: refuse it rather than print it.
+    const QSizeF box = bar.geometry().size();
+    if (sym.width > box.width() || sym.height > box.height())
+        throw EngineError(QStringLiteral("Barcode %1: the Intelligent Mail barcode is %2 x %3 in, larger than its box of %4 x %5 in.")
+                              .arg(bar.name())
+                              .arg(twips::toInches(sym.width), 0, 'f', 3)
+                              .arg(twips::toInches(sym.height), 0, 'f', 3)
+                              .arg(twips::toInches(box.width()), 0, 'f', 3)
+                              .arg(twips::toInches(box.height()), 0, 'f', 3));
+    paintSymbol(canvas, bar, origin, sym);
+}
+
+void PageRenderer::Private::paintSymbol(PageCanvas &canvas, const Barcode &bar, const QPointF &origin, const BarcodeSymbol &sym)
+{
     const QRectF rect = bar.geometry().translated(origin);
     canvas.save();
     canvas.clipRect(rect);

@@ -1,9 +1,13 @@
 #include "support/PdfReport.h"
 
+#include <QImage>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QXmlStreamReader>
+
+#include <algorithm>
 
 #include <stdexcept>
 
@@ -82,6 +86,47 @@ std::vector<PdfReport::Word> PdfReport::words() const
 QString PdfReport::text() const
 {
     return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), m_path, QStringLiteral("-")});
+}
+
+std::vector<QRectF> PdfReport::barsInside(const QRectF &areaPoints, int dpi) const
+{
+    const double pixelsPerPoint = dpi / 72.0;
+    const QRect area = QRectF(areaPoints.topLeft() * pixelsPerPoint, areaPoints.size() * pixelsPerPoint).toAlignedRect();
+    QTemporaryDir dir;
+    const QString prefix = dir.filePath(QStringLiteral("bars"));
+    run(QStringLiteral("pdftoppm"),
+        {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-f"), QStringLiteral("1"), QStringLiteral("-l"),
+         QStringLiteral("1"), QStringLiteral("-x"), QString::number(area.x()), QStringLiteral("-y"), QString::number(area.y()),
+         QStringLiteral("-W"), QString::number(area.width()), QStringLiteral("-H"), QString::number(area.height()),
+         QStringLiteral("-gray"), QStringLiteral("-png"), QStringLiteral("-singlefile"), m_path, prefix});
+    const QImage image(prefix + QStringLiteral(".png"));
+    if (image.isNull())
+        throw std::runtime_error(qPrintable(QStringLiteral("pdftoppm made no picture of ") + m_path));
+
+    const auto dark = [&image](int x, int y) { return qGray(image.pixel(x, y)) < 128; };
+    std::vector<QRectF> bars;
+    int runStart = -1, top = 0, bottom = 0;
+    for (int x = 0; x <= image.width(); ++x) {
+        int columnTop = -1, columnBottom = -1;
+        for (int y = 0; x < image.width() && y < image.height(); ++y) {
+            if (dark(x, y)) {
+                columnBottom = y;
+                if (columnTop < 0)
+                    columnTop = y;
+            }
+        }
+        if (columnTop >= 0) {
+            top = runStart < 0 ? columnTop : std::min(top, columnTop);
+            bottom = runStart < 0 ? columnBottom : std::max(bottom, columnBottom);
+            if (runStart < 0)
+                runStart = x;
+        } else if (runStart >= 0) {
+            const QRectF pixels(QPointF(area.x() + runStart, area.y() + top), QPointF(area.x() + x, area.y() + bottom + 1));
+            bars.emplace_back(pixels.topLeft() / pixelsPerPoint, pixels.size() / pixelsPerPoint);
+            runStart = -1;
+        }
+    }
+    return bars;
 }
 
 QStringList PdfReport::linesInside(const std::vector<Word> &words, const QRectF &boxPoints)

@@ -28,6 +28,11 @@ public:
     std::vector<Word> words() const;
     QString text() const;
 
+    // The bars drawn inside an area of the first page (points), left to right, as poppler
+    // renders them at dpi: each run of dark pixel columns, from its highest to its lowest
+    // dark pixel, in points from the page's top-left corner.
+    std::vector<QRectF> barsInside(const QRectF &areaPoints, int dpi) const;
+
     // The words inside a box (points, half a point of slack), joined line by line, top to bottom.
     static QStringList linesInside(const std::vector<Word> &words, const QRectF &boxPoints);
 
