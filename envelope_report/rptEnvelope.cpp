@@ -1,7 +1,6 @@
 #include "envelope_report/rptEnvelope.h"
 
 #include "envelope_report/EnvelopeLayout.h"
-#include "envelope_report/ZipFormatter.h"
 #include "folders_settings/modFolderFunctions.h"
 #include "folders_settings/modGetParentEXEPath.h"
 #include "folders_settings/modINIFile.h"
@@ -9,6 +8,7 @@
 #include "platform/QtPrinterDialog.h"
 #include "platform/WindowsApi.h"
 #include "reporting_engine/RecordSource.h"
+#include "reporting_engine/ZipCode.h"
 
 #include <QCoreApplication>
 
@@ -122,7 +122,7 @@ void rptEnvelope::LoadReturnAddress(const QString &settingsBaseName, const QStri
     const QString zip = read("SFTZIP", QStringLiteral("000000000"));
     const QString city = read("SFTCTY");
     const QString state = read("SFTSTA");
-    ReturnAddress += city + QLatin1Char(' ') + state + QStringLiteral(", ") + ZipFormatter::format(zip);
+    ReturnAddress += city + QLatin1Char(' ') + state + QStringLiteral(", ") + engine::ZipCode::fromNumberText(zip).printed();
 }
 
 void rptEnvelope::ActiveReport_ReportStart()
@@ -159,7 +159,7 @@ void rptEnvelope::ActiveReport_FetchData(bool &eof)
 {
     if (eof)
         return;
-    writeAddressBlock(ZipFormatter::format(static_cast<std::int64_t>(AddresseeZipCode)));
+    writeAddressBlock(engine::ZipCode::fromNumber(AddresseeZipCode).printed());
     m_api->MessageBox(QStringLiteral("Addressee:  ") + textBox(QStringLiteral("fldAddress")).text());
     writeReturnAddressAndBarcode(QVariant::fromValue<qint32>(AddresseeZipCode));
     eof = true;
