@@ -1,34 +1,13 @@
 #include "envelope_report/AddresseeValidator.h"
 
+#include "envelope_report/AddressBlock.h"
 #include "reporting_engine/ZipCode.h"
 
 namespace envelope {
-namespace {
-
-// CR LF, a lone CR and a lone LF each start a new line on the page.
-int linesIn(const QString &text)
-{
-    int lines = 1;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r')) {
-            ++lines;
-            if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
-                ++i;
-        } else if (c == QLatin1Char('\n')) {
-            ++lines;
-        }
-    }
-    return lines;
-}
-
-} // namespace
 
 int AddresseeValidator::addressLines(const AddresseeRecord &r, const QString &zipText)
 {
-    // The same lines rptEnvelope writes: name, street, second street when there is one, city line.
-    return linesIn(r.name) + linesIn(r.street1) + (r.street2.isEmpty() ? 0 : linesIn(r.street2)) +
-           linesIn(r.city + QStringLiteral(", ") + r.state + QLatin1Char(' ') + zipText);
+    return AddressBlock::lineCount(AddressBlock::compose(r, zipText));
 }
 
 AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r)

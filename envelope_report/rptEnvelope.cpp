@@ -1,5 +1,6 @@
 #include "envelope_report/rptEnvelope.h"
 
+#include "envelope_report/AddressBlock.h"
 #include "envelope_report/EnvelopeLayout.h"
 #include "folders_settings/modFolderFunctions.h"
 #include "folders_settings/modGetParentEXEPath.h"
@@ -168,13 +169,8 @@ void rptEnvelope::ActiveReport_FetchData(bool &eof)
 
 void rptEnvelope::writeAddressBlock(const QString &zipText)
 {
-    // Built line by line through the text box, each step reading back what it wrote.
-    const QString address = QStringLiteral("fldAddress");
-    textBox(address).setText(AddresseeName + crlf);
-    textBox(address).setText(textBox(address).text() + AddresseeStreet1 + crlf);
-    if (!AddresseeStreet2.isEmpty())
-        textBox(address).setText(textBox(address).text() + AddresseeStreet2 + crlf);
-    textBox(address).setText(textBox(address).text() + AddresseeCity + QStringLiteral(", ") + AddresseeState + QLatin1Char(' ') + zipText);
+    textBox(QStringLiteral("fldAddress"))
+        .setText(AddressBlock::compose(AddresseeName, AddresseeStreet1, AddresseeStreet2, AddresseeCity, AddresseeState, zipText));
 }
 
 void rptEnvelope::writeReturnAddressAndBarcode(const QVariant &barcodeValue)
