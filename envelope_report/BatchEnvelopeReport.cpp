@@ -15,6 +15,7 @@ struct BatchEnvelopeReport::Private {
         AddresseeValidator::Verdict verdict;
     };
 
+    BatchEnvelopeReport &report;
     EnvelopePage page;
     AddresseeSource &source;
     BadRecords policy;
@@ -25,14 +26,8 @@ struct BatchEnvelopeReport::Private {
     std::optional<Pending> pending; // the record after the one being printed
 
     Private(BatchEnvelopeReport &r, AddresseeSource &s, BadRecords p, Listener l)
-        : page(r), source(s), policy(p), listener(std::move(l))
+        : report(r), page(r), source(s), policy(p), listener(std::move(l))
     {
-    }
-
-    void stopIfInterrupted() const
-    {
-        if (listener.interrupted && listener.interrupted())
-            throw engine::EngineError(QStringLiteral("The batch was interrupted."));
     }
 
     void reportProgress() const
@@ -52,7 +47,7 @@ struct BatchEnvelopeReport::Private {
     std::optional<Pending> nextPrintable()
     {
         for (;;) {
-            stopIfInterrupted();
+            report.throwIfCancelled();
             std::optional<AddresseeRecord> record = source.next();
             if (!record)
                 return std::nullopt;
@@ -95,7 +90,7 @@ qint64 BatchEnvelopeReport::checkInput()
     d->rewindIfUsed();
     d->tally = Tally();
     while (true) {
-        d->stopIfInterrupted();
+        throwIfCancelled();
         const std::optional<AddresseeRecord> record = d->source.next();
         if (!record)
             break;

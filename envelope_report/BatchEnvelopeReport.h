@@ -38,7 +38,8 @@ public:
     struct Listener {
         std::function<void(const AddresseeRecord &record, const QStringList &problems)> badRecord;
         std::function<void(const Tally &tally, double fractionRead)> progress;
-        // Asked between records; true ends the run with an EngineError, leaving no output.
+        // The run's cancel check: asked between records and after every page; true
+        // ends the run (or the check of the input) with an EngineError, leaving no output.
         std::function<bool()> interrupted;
     };
 

@@ -118,6 +118,7 @@ void Report::setSettingObserver(SettingObserver::Callback callback) { d->observe
 void Report::setIgnoresPrinterPlacement(bool ignores) { d->ignoresPlacement = ignores; }
 void Report::setCancelCheck(std::function<bool()> cancelled) { d->cancelled = std::move(cancelled); }
 const PrintOutcome &Report::lastOutcome() const { return d->outcome; }
+void Report::throwIfCancelled() const { d->throwIfCancelled(); }
 
 int Report::run(PageSink &sink)
 {
