@@ -4,7 +4,8 @@
 
 namespace envelope {
 
-// One addressee of a batch, as read from its source, blanks around each value removed.
+// One addressee as the envelope prints it; a batch's as read from its source,
+// blanks around each value removed.
 struct AddresseeRecord {
     qint64 number = 0; // 1 for the first record of the source
     qint64 line = 0;   // the line of a text source it starts on; 0 when the source has no lines

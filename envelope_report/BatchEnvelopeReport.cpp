@@ -2,6 +2,7 @@
 
 #include "envelope_report/AddresseeSource.h"
 #include "envelope_report/AddresseeValidator.h"
+#include "envelope_report/EnvelopePage.h"
 #include "reporting_engine/EngineError.h"
 
 #include <optional>
@@ -14,6 +15,8 @@ struct BatchEnvelopeReport::Private {
         AddresseeValidator::Verdict verdict;
     };
 
+    BatchEnvelopeReport &report;
+    EnvelopePage page;
     AddresseeSource &source;
     BadRecords policy;
     Listener listener;
@@ -22,12 +25,9 @@ struct BatchEnvelopeReport::Private {
     bool checked = false;
     std::optional<Pending> pending; // the record after the one being printed
 
-    Private(AddresseeSource &s, BadRecords p, Listener l) : source(s), policy(p), listener(std::move(l)) {}
-
-    void stopIfInterrupted() const
+    Private(BatchEnvelopeReport &r, AddresseeSource &s, BadRecords p, Listener l)
+        : report(r), page(r), source(s), policy(p), listener(std::move(l))
     {
-        if (listener.interrupted && listener.interrupted())
-            throw engine::EngineError(QStringLiteral("The batch was interrupted."));
     }
 
     void reportProgress() const
@@ -47,7 +47,7 @@ struct BatchEnvelopeReport::Private {
     std::optional<Pending> nextPrintable()
     {
         for (;;) {
-            stopIfInterrupted();
+            report.throwIfCancelled();
             std::optional<AddresseeRecord> record = source.next();
             if (!record)
                 return std::nullopt;
@@ -74,8 +74,9 @@ struct BatchEnvelopeReport::Private {
 
 BatchEnvelopeReport::BatchEnvelopeReport(std::shared_ptr<platform::WindowsApi> api, AddresseeSource &source, BadRecords policy,
                                          Listener listener)
-    : rptEnvelope(std::move(api)), d(std::make_unique<Private>(source, policy, std::move(listener)))
+    : engine::Report(EnvelopePage::reportTitle()), d(std::make_unique<Private>(*this, source, policy, std::move(listener)))
 {
+    d->page.setReturnAddress(ReturnAddress::ofHost(*api));
     // Also after the last record: an interrupt while the output is finished still keeps it from appearing.
     setCancelCheck(d->listener.interrupted);
 }
@@ -89,7 +90,7 @@ qint64 BatchEnvelopeReport::checkInput()
     d->rewindIfUsed();
     d->tally = Tally();
     while (true) {
-        d->stopIfInterrupted();
+        throwIfCancelled();
         const std::optional<AddresseeRecord> record = d->source.next();
         if (!record)
             break;
@@ -107,9 +108,11 @@ qint64 BatchEnvelopeReport::checkInput()
     return d->tally.bad;
 }
 
+void BatchEnvelopeReport::reportStart() { d->page.setUpPaper(); }
+
 void BatchEnvelopeReport::dataInitialize()
 {
-    rptEnvelope::dataInitialize();
+    d->page.addFields();
     if (d->policy == BadRecords::Stop && !d->checked) {
         if (const qint64 bad = checkInput())
             throw engine::EngineError(QStringLiteral("%1 bad record(s); nothing was printed.").arg(bad));
@@ -138,13 +141,7 @@ void BatchEnvelopeReport::fetchData(bool &eof)
     Private::Pending current = std::move(*d->pending);
     d->pending = d->nextPrintable();
 
-    AddresseeName = current.record.name;
-    AddresseeStreet1 = current.record.street1;
-    AddresseeStreet2 = current.record.street2;
-    AddresseeCity = current.record.city;
-    AddresseeState = current.record.state;
-    writeAddressBlock(current.verdict.zipText);
-    writeReturnAddressAndBarcode(current.verdict.barcodeValue);
+    d->page.fill(current.record, current.verdict.zipText, current.verdict.barcodeValue);
     ++d->tally.printed;
     d->reportProgress();
     eof = !d->pending.has_value();

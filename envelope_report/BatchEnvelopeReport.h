@@ -1,12 +1,16 @@
 #pragma once
 
 #include "envelope_report/AddresseeRecord.h"
-#include "envelope_report/rptEnvelope.h"
+#include "reporting_engine/Report.h"
 
 #include <QStringList>
 
 #include <functional>
 #include <memory>
+
+namespace platform {
+class WindowsApi;
+}
 
 namespace envelope {
 
@@ -19,7 +23,7 @@ class AddresseeSource;
 // A bad addressee (see AddresseeValidator) is reported to the listener and then,
 // by the policy, printed without a barcode, left out, or, for Stop, the run ends
 // before anything is made: the whole source is checked first.
-class BatchEnvelopeReport : public rptEnvelope {
+class BatchEnvelopeReport : public engine::Report {
 public:
     enum class BadRecords { Print, Skip, Stop };
 
@@ -34,7 +38,8 @@ public:
     struct Listener {
         std::function<void(const AddresseeRecord &record, const QStringList &problems)> badRecord;
         std::function<void(const Tally &tally, double fractionRead)> progress;
-        // Asked between records; true ends the run with an EngineError, leaving no output.
+        // The run's cancel check: asked between records and after every page; true
+        // ends the run (or the check of the input) with an EngineError, leaving no output.
         std::function<bool()> interrupted;
     };
 
@@ -52,6 +57,7 @@ public:
     const Tally &tally() const;
 
 protected:
+    void reportStart() override;
     void dataInitialize() override;
     void fetchData(bool &eof) override;
 

@@ -2,6 +2,7 @@
 
 #include "reporting_engine/DatabaseConnection.h"
 #include "reporting_engine/RecordSource.h"
+#include "reporting_engine/ZipCode.h"
 
 #include <QMetaType>
 
@@ -11,7 +12,8 @@ namespace {
 const QString connectionName = QStringLiteral("envelope-batch");
 
 // A ZIP kept as a number has lost its leading zeros; the single envelope prints
-// such a number zero-padded to 5 or 9 digits, and so does the batch.
+// such a number zero-padded to 5 or 9 digits, and so does the batch. A number that
+// is no ZIP (0 included) is kept as read, for the check to name it.
 QString zipText(const QVariant &value)
 {
     switch (value.typeId()) {
@@ -21,12 +23,8 @@ QString zipText(const QVariant &value)
     case QMetaType::ULong:
     case QMetaType::LongLong:
     case QMetaType::ULongLong: {
-        const qlonglong n = value.toLongLong();
-        if (n >= 1 && n <= 99999)
-            return QStringLiteral("%1").arg(n, 5, 10, QLatin1Char('0'));
-        if (n >= 100000 && n <= 999999999)
-            return QStringLiteral("%1").arg(n, 9, 10, QLatin1Char('0'));
-        return value.toString();
+        const engine::ZipCode zip = engine::ZipCode::fromNumber(value.toLongLong());
+        return zip.isValid() ? zip.digits() : value.toString();
     }
     default:
         return AddresseeRecord::tidy(value.toString());

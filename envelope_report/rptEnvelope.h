@@ -12,10 +12,6 @@ namespace platform {
 class WindowsApi;
 }
 
-namespace engine {
-class RecordSource;
-}
-
 namespace envelope {
 
 // The envelope report: one No. 10 envelope with the addressee block, its POSTNET
@@ -40,22 +36,13 @@ public:
     std::int32_t AddresseeZipCode = 0;
     QString SQL;
 
-    const QString &returnAddressName() const { return ReturnAddressName; }
-    const QString &returnAddress() const { return ReturnAddress; }
+    const QString &returnAddressName() const;
+    const QString &returnAddress() const;
 
 protected:
     void reportStart() override { ActiveReport_ReportStart(); }
     void dataInitialize() override { ActiveReport_DataInitialize(); }
     void fetchData(bool &eof) override { ActiveReport_FetchData(eof); }
-
-    platform::WindowsApi &api() const { return *m_api; }
-
-    // The data event's work without its messages, for reports that print many
-    // envelopes from this one (a batch): the addressee block from the members with
-    // the ZIP printed as zipText, then the return address and the barcode's value
-    // (a value the barcode cannot encode prints no bars).
-    void writeAddressBlock(const QString &zipText);
-    void writeReturnAddressAndBarcode(const QVariant &barcodeValue);
 
 private:
     void ActiveReport_Initialize();
@@ -64,14 +51,8 @@ private:
     void ActiveReport_FetchData(bool &eof);
     void ActiveReport_Terminate();
 
-    void LoadReturnAddress(const QString &settingsBaseName, const QString &enablingKey, const QString &officeTitle,
-                           bool nameLineWanted);
-    void loadDesign();
-
-    std::shared_ptr<platform::WindowsApi> m_api;
-    std::unique_ptr<engine::RecordSource> m_recordSource;
-    QString ReturnAddressName;
-    QString ReturnAddress;
+    class Private;
+    std::unique_ptr<Private> d;
 };
 
 } // namespace envelope

@@ -21,18 +21,6 @@ namespace {
 // rest is clipped instead.
 constexpr double minimumShrink = 0.6;
 
-QStringList splitLines(const QString &text)
-{
-    // CR LF is the line break; a lone CR or LF is taken as one too rather than
-    // printed as a control character.
-    if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
-        return {text};
-    QString normalized = text;
-    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return normalized.split(QLatin1Char('\n'));
-}
-
 struct FontKey {
     QString family;
     double pointSize;
@@ -111,7 +99,7 @@ const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF
         layouts.clear();
 
     TextLayout out;
-    out.lines = splitLines(box.text());
+    out.lines = PageRenderer::splitLines(box.text());
     const TextStyle style = box.style().resolvedAgainst(normal);
 
     // Shrink until every line fits the box, so nothing is lost and nothing spills.
@@ -212,6 +200,18 @@ void PageRenderer::Private::paintSymbol(PageCanvas &canvas, const Barcode &bar, 
             canvas.drawText(QPointF(rect.left(), rect.top() + sym.height + f.ascent()), sym.humanReadable, f);
     }
     canvas.restore();
+}
+
+QStringList PageRenderer::splitLines(const QString &text)
+{
+    // CR LF is the line break; a lone CR or LF is taken as one too rather than
+    // printed as a control character.
+    if (!text.contains(QLatin1Char('\r')) && !text.contains(QLatin1Char('\n')))
+        return {text};
+    QString normalized = text;
+    normalized.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    normalized.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return normalized.split(QLatin1Char('\n'));
 }
 
 PageRenderer::PageRenderer() : d(std::make_unique<Private>()) {}

@@ -1,5 +1,9 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
+
+#include <QStringList>
+
 #include <memory>
 
 class QPainter;
@@ -21,6 +25,9 @@ public:
     void paint(PageCanvas &canvas, const Report &report);
     // The same on a painter whose unit is the twip, origin the paper's top-left corner.
     void paint(QPainter &painter, const Report &report);
+
+    // The lines a text box's text prints as: CR LF, a lone CR and a lone LF each end one.
+    ENGINE_EXPORT static QStringList splitLines(const QString &text);
 
 private:
     struct Private;

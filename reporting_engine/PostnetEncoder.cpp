@@ -1,12 +1,14 @@
 #include "reporting_engine/PostnetEncoder.h"
 
 #include "reporting_engine/EngineError.h"
+#include "reporting_engine/ZipCode.h"
 
 #include <zint.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <limits>
 #include <memory>
 
 namespace engine {
@@ -25,41 +27,16 @@ constexpr qsizetype maxDigits = 11;
 constexpr int barCountFor(qsizetype digitCount) { return 2 + 5 * (static_cast<int>(digitCount) + 1); }
 constexpr int maxBars = barCountFor(maxDigits);
 
-constexpr qint64 largestZip = 99999;
-constexpr qint64 largestZipPlus4 = 999999999;
-
 struct ZintDeleter {
     void operator()(zint_symbol *symbol) const { ZBarcode_Delete(symbol); }
 };
 using ZintSymbolPtr = std::unique_ptr<zint_symbol, ZintDeleter>;
 
-bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
-
-bool isPostnetDigits(const QString &text)
+std::optional<QString> routingDigits(const ZipCode &zip)
 {
-    const qsizetype n = text.size();
-    return (n == 5 || n == 9 || n == 11) && std::all_of(text.cbegin(), text.cend(), isAsciiDigit);
-}
-
-std::optional<QString> zipDigits(qint64 number)
-{
-    if (number >= 1 && number <= largestZip)
-        return QStringLiteral("%1").arg(number, 5, 10, QLatin1Char('0'));
-    if (number > largestZip && number <= largestZipPlus4)
-        return QStringLiteral("%1").arg(number, 9, 10, QLatin1Char('0'));
-    return std::nullopt;
-}
-
-QString humanReadableFor(const QString &digits)
-{
-    switch (digits.size()) {
-    case 9:
-        return digits.left(5) + QLatin1Char('-') + digits.mid(5);
-    case 11:
-        return digits.left(5) + QLatin1Char('-') + digits.mid(5, 4) + QLatin1Char('-') + digits.mid(9);
-    default:
-        return digits;
-    }
+    if (!zip.isValid())
+        return std::nullopt;
+    return zip.routingDigits();
 }
 
 // A bar as zint drew it, in zint's units; y grows downwards.
@@ -126,33 +103,30 @@ std::optional<QString> PostnetEncoder::digitsForValue(const QVariant &value)
     if (value.isNull())
         return std::nullopt;
     switch (value.typeId()) {
-    case QMetaType::QString: {
-        QString text = value.toString();
-        if (isPostnetDigits(text))
-            return text;
-        return std::nullopt;
-    }
+    case QMetaType::QString:
+        return routingDigits(ZipCode::fromRoutingDigits(value.toString()));
     case QMetaType::Short:
     case QMetaType::Int:
     case QMetaType::Long:
     case QMetaType::LongLong:
-        return zipDigits(value.toLongLong());
+        return routingDigits(ZipCode::fromNumber(value.toLongLong()));
     case QMetaType::UShort:
     case QMetaType::UInt:
     case QMetaType::ULong:
     case QMetaType::ULongLong: {
         const qulonglong number = value.toULongLong();
-        if (number > static_cast<qulonglong>(largestZipPlus4))
+        if (number > static_cast<qulonglong>(std::numeric_limits<qint64>::max()))
             return std::nullopt;
-        return zipDigits(static_cast<qint64>(number));
+        return routingDigits(ZipCode::fromNumber(static_cast<qint64>(number)));
     }
     case QMetaType::Float:
     case QMetaType::Double: {
         // A numeric column may hand the ZIP over as a double; only a whole number is a ZIP.
+        // Beyond 2^53 a double is no exact whole number, and far from any ZIP anyway.
         const double number = value.toDouble();
-        if (!std::isfinite(number) || number != std::trunc(number) || number < 1 || number > largestZipPlus4)
+        if (!std::isfinite(number) || number != std::trunc(number) || std::abs(number) > 9007199254740992.0)
             return std::nullopt;
-        return zipDigits(static_cast<qint64>(number));
+        return routingDigits(ZipCode::fromNumber(static_cast<qint64>(number)));
     }
     default:
         // Bools, dates, bytes...: none of them is a ZIP code.
@@ -162,7 +136,8 @@ std::optional<QString> PostnetEncoder::digitsForValue(const QVariant &value)
 
 BarcodeSymbol PostnetEncoder::encode(const QString &digits)
 {
-    if (!isPostnetDigits(digits))
+    const ZipCode zip = ZipCode::fromRoutingDigits(digits);
+    if (!zip.isValid())
         throw EngineError(QStringLiteral("POSTNET encodes 5, 9 or 11 digits, not \"%1\"").arg(digits));
 
     std::array<unsigned char, maxDigits> data{};
@@ -218,7 +193,7 @@ BarcodeSymbol PostnetEncoder::encode(const QString &digits)
 
     BarcodeSymbol result;
     result.digits = digits;
-    result.humanReadable = humanReadableFor(digits);
+    result.humanReadable = zip.printed();
     result.checkDigit = checkDigit;
     result.width = (count - 1) * barPitch + barWidth;
     result.height = tallBarHeight;

@@ -28,10 +28,9 @@ struct BarcodeSymbol {
 // Turns ZIP codes into POSTNET bars. Encoding only: drawing is the renderer's job.
 class PostnetEncoder {
 public:
-    // Digits to encode for a field value: an integer 1..99999 gives five digits, 100000..999999999 nine,
-    // zero-padded on the left; a text of exactly 5, 9 or 11 ASCII digits is taken as it is; anything else
-    // (0, negatives, ten digits, non-numeric text, null) gives nothing: no barcode is better than bars that
-    // encode other digits.
+    // Digits to encode for a field value: a whole number is read as ZipCode::fromNumber reads it, a text as
+    // ZipCode::fromRoutingDigits does (exactly 5, 9 or 11 ASCII digits); anything else (0, negatives, ten
+    // digits, non-numeric text, null) gives nothing: no barcode is better than bars that encode other digits.
     static std::optional<QString> digitsForValue(const QVariant &value);
 
     // The symbol for 5, 9 or 11 digits; throws engine::EngineError naming the input otherwise.

@@ -122,6 +122,7 @@ void Report::setSettingHook(std::function<void(const QString &, double)> hook) {
 void Report::setIgnoresPrinterPlacement(bool ignores) { d->ignoresPlacement = ignores; }
 void Report::setCancelCheck(std::function<bool()> cancelled) { d->cancelled = std::move(cancelled); }
 const PrintOutcome &Report::lastOutcome() const { return d->outcome; }
+void Report::throwIfCancelled() const { d->throwIfCancelled(); }
 
 int Report::run(PageSink &sink)
 {

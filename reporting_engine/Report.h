@@ -99,6 +99,10 @@ public:
     int run(PageSink &sink);
 
 protected:
+    // Asks the cancel check now, as a run does after every page: a report that
+    // reads a long input asks it between records too, so one check cancels alike.
+    void throwIfCancelled() const;
+
     virtual void reportStart() {}
     virtual void dataInitialize() {}
     // The default has no data: one empty page.

@@ -1,4 +1,4 @@
-// What makes an addressee bad, and how its ZIP prints.
+// What makes an addressee bad, and how its ZIP prints (the ZIP's own forms: ZipCodeTest).
 #include "envelope_report/AddresseeValidator.h"
 
 #include <gtest/gtest.h>
@@ -53,15 +53,9 @@ INSTANTIATE_TEST_SUITE_P(
     Addressee, Validation,
     ::testing::Values(
         Row{"FiveDigits", rec("97301"), QStringLiteral("97301"), QStringLiteral("97301"), nullptr},
-        Row{"LeadingZeroKept", rec("02134"), QStringLiteral("02134"), QStringLiteral("02134"), nullptr},
-        Row{"NineDigits", rec("973011234"), QStringLiteral("97301-1234"), QStringLiteral("973011234"), nullptr},
         Row{"ZipPlusFourWithHyphen", rec("97301-1234"), QStringLiteral("97301-1234"), QStringLiteral("973011234"), nullptr},
         Row{"FourDigitsAsGiven", rec("2134"), QStringLiteral("2134"), QVariant(), "has 4 digits"},
-        Row{"TenDigits", rec("9730112345"), QStringLiteral("9730112345"), QVariant(), "has 10 digits"},
         Row{"Letters", rec("9730l"), QStringLiteral("9730l"), QVariant(), "not a number"},
-        Row{"HyphenMisplaced", rec("9730-11234"), QStringLiteral("9730-11234"), QVariant(), "not a number"},
-        Row{"Negative", rec("-97301"), QStringLiteral("-97301"), QVariant(), "not a number"},
-        Row{"NonAsciiDigits", rec("\u0669\u0667\u0663\u0660\u0661"), QStringLiteral("\u0669\u0667\u0663\u0660\u0661"), QVariant(), "not a number"},
         Row{"MissingZip", rec(""), QString(), QVariant(), "ZIP code is missing"},
         Row{"MissingName", rec("97301", ""), QStringLiteral("97301"), QVariant(), "name is missing"},
         Row{"FourLinesFit", rec("97301", "Ann Lee", "9 Elm St.", "Apt 2"), QStringLiteral("97301"), QStringLiteral("97301"), nullptr},

@@ -144,6 +144,7 @@ TEST(PostnetEncoderTest, EncodeRejectsAnythingButFiveNineOrElevenDigits)
     }
 }
 
+// Each kind of value reaches the ZIP rule that reads it (the rules themselves: ZipCodeTest).
 TEST(PostnetEncoderTest, DigitsForValue)
 {
     const std::optional<QString> none;
@@ -153,26 +154,16 @@ TEST(PostnetEncoderTest, DigitsForValue)
         std::optional<QString> digits;
     } rows[] = {
         {"five-digit ZIP", QVariant(92901), QStringLiteral("92901")},
-        {"ZIP with leading zero", QVariant(2134), QStringLiteral("02134")},
-        {"largest ZIP", QVariant(99999), QStringLiteral("99999")},
-        {"smallest ZIP+4", QVariant(100000), QStringLiteral("000100000")},
-        {"ZIP+4 with leading zero", QVariant(21341234), QStringLiteral("021341234")},
-        {"largest ZIP+4", QVariant(999999999), QStringLiteral("999999999")},
         {"ZIP as unsigned", QVariant(92901u), QStringLiteral("92901")},
         {"ZIP as whole double", QVariant(92901.0), QStringLiteral("92901")},
+        {"ZIP+4 as whole double", QVariant(21341234.0), QStringLiteral("021341234")},
+        {"double far beyond any ZIP", QVariant(1e300), none},
         {"zero", QVariant(0), none},
-        {"negative", QVariant(-5), none},
-        {"ten digits", QVariant(qlonglong{1234567890}), none},
         {"huge unsigned", QVariant(std::numeric_limits<qulonglong>::max()), none},
         {"fractional double", QVariant(92901.5), none},
         {"NaN", QVariant(std::nan("")), none},
         {"bool", QVariant(true), none},
         {"five-digit text", QVariant(QStringLiteral("12345")), QStringLiteral("12345")},
-        {"nine-digit text", QVariant(QStringLiteral("021341234")), QStringLiteral("021341234")},
-        {"eleven-digit text", QVariant(QStringLiteral("12345678901")), QStringLiteral("12345678901")},
-        {"four-digit text", QVariant(QStringLiteral("1234")), none},
-        {"ten-digit text", QVariant(QStringLiteral("1234567890")), none},
-        {"non-numeric text", QVariant(QStringLiteral("abcde")), none},
         {"hyphenated text", QVariant(QStringLiteral("12345-6789")), none},
         {"null", QVariant(), none},
     };

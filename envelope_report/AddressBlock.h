@@ -1,0 +1,22 @@
+#pragma once
+
+#include "envelope_report/AddresseeRecord.h"
+
+#include <QString>
+
+namespace envelope {
+
+// The addressee block as the envelope prints it, CR LF between its lines: the
+// name, the street, the second street when there is one, and "City, ST ZIP".
+// The single envelope and the batch's check of a record compose it here alike.
+class AddressBlock {
+public:
+    static QString compose(const QString &name, const QString &street1, const QString &street2, const QString &city,
+                           const QString &state, const QString &zipText);
+    static QString compose(const AddresseeRecord &record, const QString &zipText);
+
+    // The lines the block takes on the page, broken as the page renderer breaks them.
+    static int lineCount(const QString &block);
+};
+
+} // namespace envelope

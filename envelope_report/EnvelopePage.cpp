@@ -1,0 +1,56 @@
+#include "envelope_report/EnvelopePage.h"
+
+#include "envelope_report/AddressBlock.h"
+#include "envelope_report/EnvelopeLayout.h"
+#include "platform/QtPrinterDialog.h"
+#include "reporting_engine/Report.h"
+
+namespace envelope {
+namespace {
+
+const QString addressBox = QStringLiteral("fldAddress");
+
+const QString barcodeField = QStringLiteral("FooterBarCode");
+
+} // namespace
+
+EnvelopePage::EnvelopePage(engine::Report &report) : m_report(report)
+{
+    m_report.setPrinterDialog(platform::QtPrinterDialog::ifScreenAvailable());
+    // The design's page is Letter with one-inch margins (the engine's new page);
+    // setUpPaper turns it into the envelope at every run.
+    m_report.setPrintWidth(EnvelopeLayout::printWidthTwips);
+    engine::Section &detail = m_report.addSection(QStringLiteral("Detail"), EnvelopeLayout::detailHeightTwips);
+    for (const EnvelopeLayout::Box &box : EnvelopeLayout::boxes()) {
+        if (box.kind == EnvelopeLayout::Box::Kind::Barcode)
+            detail.add<engine::Barcode>(box.name, box.rectTwips, box.dataField, box.style);
+        else
+            detail.add<engine::TextBox>(box.name, box.rectTwips, box.style);
+    }
+}
+
+void EnvelopePage::setUpPaper()
+{
+    m_report.pageSettings().setLeftMargin(0);
+    m_report.pageSettings().setTopMargin(0);
+    m_report.pageSettings().setRightMargin(0);
+    m_report.pageSettings().setBottomMargin(0);
+    m_report.printerSettings().setPaperSize(EnvelopeLayout::paperSize);
+    m_report.printerSettings().setPaperSource(EnvelopeLayout::paperSource);
+    m_report.pageSettings().setOrientation(EnvelopeLayout::orientation);
+    m_report.barcode(QStringLiteral("barPostNet")).setStyle(engine::Barcode::stylePostnet);
+}
+
+void EnvelopePage::addFields() { m_report.fields().add(barcodeField); }
+
+void EnvelopePage::fill(const AddresseeRecord &addressee, const QString &zipText, const QVariant &barcodeValue)
+{
+    m_report.textBox(addressBox).setText(AddressBlock::compose(addressee, zipText));
+    m_report.textBox(QStringLiteral("fldReturnAddressName")).setText(m_from.name);
+    m_report.textBox(QStringLiteral("fldReturnAddress")).setText(m_from.lines);
+    m_report.fields().item(barcodeField).value = barcodeValue;
+}
+
+const QString &EnvelopePage::addressBlock() const { return m_report.textBox(addressBox).text(); }
+
+} // namespace envelope
