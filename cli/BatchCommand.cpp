@@ -128,11 +128,7 @@ void readOutput(const OptionParser &parser, const Options &o, Invocation &inv)
     } else if (parser.isSet(o.printer)) {
         inv.destination = engine::PrintDestination::printer(parser.value(o.printer));
     }
-    if (parser.isSet(o.wait)) {
-        if (parser.isSet(o.pdf) || parser.isSet(o.pngDir))
-            throw UsageError{QStringLiteral("--wait goes with printing, not with --pdf or --png-dir")};
-        inv.waitSeconds = PrintJobReport::waitSeconds(parser, o.wait);
-    }
+    inv.waitSeconds = PrintJobReport::waitSeconds(parser, o.wait, {&o.pdf, &o.pngDir}, QStringLiteral("printing"));
 }
 
 // arguments as run() takes them. False when help is asked for; throws UsageError.

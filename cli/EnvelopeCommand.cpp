@@ -117,11 +117,7 @@ void readOutput(const OptionParser &parser, const Options &o, Invocation &inv)
     } else if (parser.isSet(o.png)) {
         inv.destination = engine::PrintDestination::pngFile(parser.value(o.png));
     }
-    if (parser.isSet(o.wait)) {
-        if (parser.isSet(o.pdf) || parser.isSet(o.png))
-            throw UsageError{QStringLiteral("--wait goes with printing, not with --pdf or --png")};
-        inv.waitSeconds = PrintJobReport::waitSeconds(parser, o.wait);
-    }
+    inv.waitSeconds = PrintJobReport::waitSeconds(parser, o.wait, {&o.pdf, &o.png}, QStringLiteral("printing"));
 }
 
 // False when help is asked for; throws UsageError.

@@ -11,8 +11,21 @@ void PrintJobReport::allowBareWait(OptionParser &parser, const QCommandLineOptio
     parser.allowBareOption(wait.names().first(), QString::number(defaultWaitSeconds));
 }
 
-int PrintJobReport::waitSeconds(const OptionParser &parser, const QCommandLineOption &wait)
+std::optional<int> PrintJobReport::waitSeconds(const OptionParser &parser, const QCommandLineOption &wait,
+                                               std::initializer_list<const QCommandLineOption *> fileOutputs,
+                                               const QString &printingOption)
 {
+    if (!parser.isSet(wait))
+        return std::nullopt;
+    QStringList names;
+    bool withFile = false;
+    for (const QCommandLineOption *file : fileOutputs) {
+        names << QStringLiteral("--") + file->names().first();
+        withFile = withFile || parser.isSet(*file);
+    }
+    if (withFile)
+        throw OptionParser::UsageError{
+            QStringLiteral("--wait goes with %1, not with %2").arg(printingOption, names.join(QStringLiteral(" or ")))};
     return static_cast<int>(parser.number(wait, 0, maxWaitSeconds, "a number of seconds"));
 }
 

@@ -2,6 +2,7 @@
 
 #include "cli/CommandIo.h"
 
+#include <initializer_list>
 #include <optional>
 
 class QCommandLineOption;
@@ -23,8 +24,12 @@ public:
 
     // --wait [SECONDS], as every command that prints takes it: alone, the default wait.
     static void allowBareWait(OptionParser &parser, const QCommandLineOption &wait);
-    // Its value; throws OptionParser::UsageError when it is not a number of seconds.
-    static int waitSeconds(const OptionParser &parser, const QCommandLineOption &wait);
+    // Its value when given; throws OptionParser::UsageError when it is not a number of
+    // seconds or comes with one of the file outputs (a file has no job to follow).
+    // printingOption names what --wait goes with in that message.
+    static std::optional<int> waitSeconds(const OptionParser &parser, const QCommandLineOption &wait,
+                                          std::initializer_list<const QCommandLineOption *> fileOutputs,
+                                          const QString &printingOption);
 
     // ExitStatus::ok, or ExitStatus::failed when the followed job did not complete (with the reasons).
     static int report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const CommandIo &io);

@@ -154,10 +154,7 @@ bool parseCalibration(QStringList arguments, Calibration &calibration)
     parser.requireValue(pdf, "a file name");
     if (parser.isSet(printer) == parser.isSet(pdf))
         throw UsageError{QStringLiteral("calibrate needs either --printer QUEUE or --pdf FILE")};
-    if (parser.isSet(wait) && parser.isSet(pdf))
-        throw UsageError{QStringLiteral("--wait goes with --printer, not with --pdf")};
-    if (parser.isSet(wait))
-        calibration.waitSeconds = PrintJobReport::waitSeconds(parser, wait);
+    calibration.waitSeconds = PrintJobReport::waitSeconds(parser, wait, {&pdf}, QStringLiteral("--printer"));
     calibration.destination = parser.isSet(pdf) ? engine::PrintDestination::pdfFile(parser.value(pdf))
                                                 : engine::PrintDestination::printer(parser.value(printer));
     return true;
