@@ -117,6 +117,15 @@ void writeNext(const QString &path, std::uint64_t next)
     if (out.device().write(line) != line.size())
         throw EngineError(QStringLiteral("Cannot write the serial file %1: %2.").arg(shown(path), out.device().errorString()));
     out.commit(); // says why when the disk is full
+    // The rename must outlast a power cut too, or the serials after it would be handed out again.
+    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    // EINVAL: a file system that cannot sync a folder, where the rename is as safe as it gets.
+    const bool synced = folder >= 0 && (::fsync(folder) == 0 || errno == EINVAL);
+    const int err = errno;
+    if (folder >= 0)
+        ::close(folder);
+    if (!synced)
+        throw EngineError(QStringLiteral("Cannot write the serial file %1: %2.").arg(shown(path), systemError(err)));
 }
 
 bool isMailerId(const QString &id)
