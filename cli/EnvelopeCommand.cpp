@@ -4,6 +4,7 @@
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
 #include "cli/PrinterCommand.h"
+#include "envelope_report/EnvelopeProduct.h"
 #include "envelope_report/rptEnvelope.h"
 #include "platform/TerminalMessagePresenter.h"
 #include "platform/WindowsApi.h"
@@ -64,12 +65,12 @@ public:
     explicit DefaultConnection(const QString &url) : m_open(!url.isEmpty())
     {
         if (m_open)
-            engine::DatabaseConnection::openDefault(url);
+            engine::DatabaseConnection::open(url, envelope::EnvelopeProduct::databaseClientName());
     }
     ~DefaultConnection()
     {
         if (m_open)
-            engine::DatabaseConnection::closeDefault();
+            engine::DatabaseConnection::close();
     }
     DefaultConnection(const DefaultConnection &) = delete;
     DefaultConnection &operator=(const DefaultConnection &) = delete;

@@ -3,6 +3,7 @@
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
 #include "envelope_report/EnvelopeLayout.h"
+#include "envelope_report/EnvelopeProduct.h"
 #include "envelope_report/rptCalibration.h"
 #include "reporting_engine/CupsPrinter.h"
 #include "reporting_engine/PaperCatalog.h"
@@ -87,7 +88,7 @@ struct PrinterCommand::Private {
 
     int printers() const
     {
-        const engine::PrinterProfiles profiles;
+        const engine::PrinterProfiles profiles = envelope::EnvelopeProduct::printerProfiles();
         const auto destinations = engine::CupsPrinter::destinations();
         if (destinations.empty())
             out(QStringLiteral("No printers: CUPS has no destination (envelopes are then saved as Envelope.pdf)."));
@@ -137,7 +138,7 @@ struct PrinterCommand::Private {
             throw UsageError{QStringLiteral("--rotate \"%1\": give 0 or 180").arg(parser.value(rotate))};
         const bool changing = x || y || parser.isSet(rotate) || parser.isSet(source) || parser.isSet(reset);
 
-        const engine::PrinterProfiles profiles;
+        const engine::PrinterProfiles profiles = envelope::EnvelopeProduct::printerProfiles();
         engine::PrinterProfile profile = profiles.profile(queue); // a damaged file stops here, unchanged
         const engine::CupsDestination dest = engine::CupsPrinter::destination(queue, envelopeMedia());
         if (changing) {

@@ -1,6 +1,7 @@
 #include "envelope_report/rptEnvelope.h"
 
 #include "envelope_report/EnvelopeLayout.h"
+#include "envelope_report/EnvelopeProduct.h"
 #include "envelope_report/ZipFormatter.h"
 #include "folders_settings/modFolderFunctions.h"
 #include "folders_settings/modGetParentEXEPath.h"
@@ -44,6 +45,7 @@ rptEnvelope::rptEnvelope()
 
 rptEnvelope::rptEnvelope(std::shared_ptr<platform::WindowsApi> api) : engine::Report(QStringLiteral("Envelope")), m_api(std::move(api))
 {
+    EnvelopeProduct::applyTo(*this);
     setPrinterDialog(platform::QtPrinterDialog::ifScreenAvailable());
     loadDesign();
     ActiveReport_Initialize();

@@ -18,6 +18,9 @@ namespace {
 // A server that does not accept the connection by then is treated as down.
 constexpr int kConnectTimeoutSeconds = 10;
 
+// A libpq connection value inside single quotes.
+QString quoted(QString value) { return value.replace(u'\\', QLatin1String("\\\\")).replace(u'\'', QLatin1String("\\'")); }
+
 QString urlForMessages(const QString &url)
 {
     const QUrl parsed(url);
@@ -82,10 +85,10 @@ QString DatabaseConnection::errorText(const QSqlError &error)
     return driver.isEmpty() ? QStringLiteral("unknown error") : driver;
 }
 
-void DatabaseConnection::openDefault(const QString &url, const QString &connectionName)
+void DatabaseConnection::open(const QString &url, const QString &applicationName, const QString &connectionName)
 {
     const QString key = connectionKey(connectionName);
-    closeDefault(connectionName);
+    close(connectionName);
 
     if (url.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
         const QString path = url.mid(7);
@@ -120,9 +123,9 @@ void DatabaseConnection::openDefault(const QString &url, const QString &connecti
     // Extra libpq settings may come as ?key=value; ours come last and win.
     QStringList options;
     for (const auto &[name, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded))
-        options << QStringLiteral("%1='%2'").arg(name, QString(value).replace(u'\\', QLatin1String("\\\\")).replace(u'\'', QLatin1String("\\'")));
+        options << QStringLiteral("%1='%2'").arg(name, quoted(value));
     options << QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds)
-            << QStringLiteral("application_name=envelope")
+            << QStringLiteral("application_name='%1'").arg(quoted(applicationName))
             // Read-only from the session's first transaction on.
             << QStringLiteral("options='-c default_transaction_read_only=on'");
     {
@@ -150,7 +153,7 @@ void DatabaseConnection::openDefault(const QString &url, const QString &connecti
     });
 }
 
-void DatabaseConnection::closeDefault(const QString &connectionName)
+void DatabaseConnection::close(const QString &connectionName)
 {
     const QString key = connectionKey(connectionName);
     if (!QSqlDatabase::contains(key))

@@ -82,8 +82,8 @@ private:
 } // namespace
 
 struct PdfDocumentWriter::Private {
-    Private(QIODevice &dev, QString t, QString name)
-        : device(dev), title(std::move(t)),
+    Private(QIODevice &dev, Info info, QString name)
+        : device(dev), title(std::move(info.title)), creator(std::move(info.creator)),
           outputName(name.isEmpty() ? QStringLiteral("the PDF document \"%1\"").arg(title) : std::move(name)),
           output(device, outputName), canvas(fonts)
     {
@@ -91,6 +91,7 @@ struct PdfDocumentWriter::Private {
 
     QIODevice &device;
     QString title;
+    QString creator;
     QString outputName;
     Output output;
     PdfFontSet fonts;
@@ -215,8 +216,8 @@ struct PdfDocumentWriter::Private {
     void writeEnd();
 };
 
-PdfDocumentWriter::PdfDocumentWriter(QIODevice &device, QString title, QString outputName)
-    : d(std::make_unique<Private>(device, std::move(title), std::move(outputName)))
+PdfDocumentWriter::PdfDocumentWriter(QIODevice &device, Info info, QString outputName)
+    : d(std::make_unique<Private>(device, std::move(info), std::move(outputName)))
 {
     // The binary comment tells transfer programs the file is not text.
     d->output.buffer() += "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
@@ -346,7 +347,11 @@ void PdfDocumentWriter::Private::writeEnd()
 
     std::string info = "<</Title ";
     appendTextString(info, title);
-    info += "/Creator(Korva envelope printer)>>";
+    if (!creator.isEmpty()) {
+        info += "/Creator";
+        appendTextString(info, creator);
+    }
+    info += ">>";
     writeObject(infoObject, info);
     std::string catalog = "<</Type/Catalog/Pages ";
     appendInt(catalog, root);

@@ -16,6 +16,7 @@
 #include <QTemporaryFile>
 
 #include <cmath>
+#include <optional>
 
 namespace engine {
 
@@ -32,7 +33,8 @@ struct Report::Private {
     std::shared_ptr<platform::PrinterDialog> dialog;
     std::function<bool()> cancelled;
     PrintOutcome outcome;
-    PrinterProfiles profiles;
+    QString creator;
+    std::optional<PrinterProfiles> profiles;
     bool ignoresPlacement = false;
 
     CupsJobRequest jobFor(const QString &queue, const QString &spoolPath, const PrinterProfile &profile) const;
@@ -119,6 +121,8 @@ QSizeF Report::pageSizeTwips() const
 void Report::setDestination(const PrintDestination &destination) { d->destination = destination; }
 void Report::setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog) { d->dialog = std::move(dialog); }
 void Report::setSettingHook(std::function<void(const QString &, double)> hook) { d->settingHook = std::move(hook); }
+void Report::setCreator(const QString &creator) { d->creator = creator; }
+void Report::setPrinterProfiles(const PrinterProfiles &profiles) { d->profiles = profiles; }
 void Report::setIgnoresPrinterPlacement(bool ignores) { d->ignoresPlacement = ignores; }
 void Report::setCancelCheck(std::function<bool()> cancelled) { d->cancelled = std::move(cancelled); }
 const PrintOutcome &Report::lastOutcome() const { return d->outcome; }
@@ -222,7 +226,7 @@ void Report::PrintReport(bool showPrintDialog)
     switch (destination.kind) {
     case PrintDestination::Kind::PdfFile: {
         OutputFile out(destination.target, OutputFile::Policy::Replace);
-        PdfPageSink sink(out.device(), d->title, QDir::toNativeSeparators(destination.target));
+        PdfPageSink sink(out.device(), {d->title, d->creator}, QDir::toNativeSeparators(destination.target));
         outcome.pages = run(sink);
         d->throwIfCancelled();
         outcome.kind = PrintOutcome::Kind::SavedPdf;
@@ -257,15 +261,15 @@ void Report::PrintReport(bool showPrintDialog)
             break;
         }
         // Read once per job; a damaged file stops the job before anything is made.
-        const PrinterProfile profile = d->profiles.profile(queue);
+        const PrinterProfile profile = d->profiles ? d->profiles->profile(queue) : PrinterProfile();
         const PagePlacement placement = d->ignoresPlacement ? PagePlacement() : profile.placement();
 
         // The whole job is made before anything reaches CUPS, so a failing run submits nothing.
-        QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("envelope-spool-XXXXXX.pdf")));
+        QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("report-spool-XXXXXX.pdf")));
         const QString spoolName = QStringLiteral("the print job \"%1\" (spooled in %2)").arg(d->title, QDir::toNativeSeparators(QDir::tempPath()));
         if (!spool.open())
             throw EngineError(QStringLiteral("Cannot make %1: %2.").arg(spoolName, spool.errorString()));
-        PdfPageSink pdf(spool, d->title, spoolName, placement);
+        PdfPageSink pdf(spool, {d->title, d->creator}, spoolName, placement);
         PlacementCheck sink(pdf, placement);
         outcome.pages = run(sink); // the writer's finish flushes the file and reports a failure
         d->throwIfCancelled();
@@ -287,7 +291,7 @@ PrintOutcome Report::Private::saveInsteadOfPrinting(Report &report)
     // No printer here: keep the output as a PDF named after the report, never over an existing file.
     const QString path = QDir::current().filePath(title + QStringLiteral(".pdf"));
     OutputFile out(path, OutputFile::Policy::NeverReplace);
-    PdfPageSink sink(out.device(), title, QDir::toNativeSeparators(path));
+    PdfPageSink sink(out.device(), {title, creator}, QDir::toNativeSeparators(path));
     PrintOutcome saved;
     saved.pages = report.run(sink);
     throwIfCancelled();
