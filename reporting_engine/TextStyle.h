@@ -15,7 +15,13 @@ struct TextStyle {
     std::optional<bool> italic;
     Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignTop;
 
-    bool operator==(const TextStyle &) const = default;
+    // Spelled out: host programs may build against this header as C++17.
+    bool operator==(const TextStyle &other) const
+    {
+        return family == other.family && pointSize == other.pointSize && bold == other.bold && italic == other.italic
+            && alignment == other.alignment;
+    }
+    bool operator!=(const TextStyle &other) const { return !(*this == other); }
 
     TextStyle resolvedAgainst(const TextStyle &base) const
     {
