@@ -68,6 +68,75 @@ void execOrThrow(QSqlDatabase &db, const QString &statement)
         throw EngineError(DatabaseConnection::errorText(query.lastError()));
 }
 
+void openSqlite(const QString &url, const QString &key)
+{
+    const QString path = url.mid(7);
+    if (path.isEmpty())
+        badUrl(url, QStringLiteral("no file named"));
+    const QFileInfo file(path);
+    if (!file.exists())
+        throw EngineError(QStringLiteral("cannot open the database \"%1\": the file \"%2\" does not exist").arg(url, path));
+    if (!file.isFile())
+        throw EngineError(QStringLiteral("cannot open the database \"%1\": \"%2\" is not a file").arg(url, path));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), key);
+        db.setDatabaseName(path);
+        // Read-only also keeps SQLite from creating a file that went missing meanwhile.
+        db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
+    }
+    // SQLite opens lazily: reading the schema shows a file that is no database now.
+    openOrForget(key, url, [](QSqlDatabase &db) { execOrThrow(db, QStringLiteral("SELECT count(*) FROM sqlite_master")); });
+}
+
+// libpq's settings for the session: any the URL gives as ?key=value, then ours, which win.
+QString postgresOptions(const QUrl &parsed, const QString &applicationName)
+{
+    QStringList options;
+    for (const auto &[name, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded))
+        options << QStringLiteral("%1='%2'").arg(name, quoted(value));
+    options << QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds)
+            << QStringLiteral("application_name='%1'").arg(quoted(applicationName))
+            // Read-only from the session's first transaction on.
+            << QStringLiteral("options='-c default_transaction_read_only=on'");
+    return options.join(u';');
+}
+
+void openPostgres(const QString &url, const QString &applicationName, const QString &key)
+{
+    const QUrl parsed(url, QUrl::StrictMode);
+    const QString scheme = parsed.scheme().toLower();
+    if (!parsed.isValid() || (scheme != QLatin1String("postgresql") && scheme != QLatin1String("postgres")))
+        badUrl(url, QStringLiteral("unknown form"));
+    const QString database = parsed.path().mid(1);
+    if (!parsed.path().startsWith(u'/') || database.isEmpty() || database.contains(u'/'))
+        badUrl(url, QStringLiteral("no database named"));
+    if (parsed.port() == 0 || (!parsed.authority().isEmpty() && parsed.authority().endsWith(u':')))
+        badUrl(url, QStringLiteral("bad port"));
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), key);
+        if (!db.isValid()) {
+            db = QSqlDatabase();
+            QSqlDatabase::removeDatabase(key);
+            throw EngineError(QStringLiteral("cannot open the database \"%1\": Qt's PostgreSQL driver is missing (libqt6sql6-psql)")
+                                  .arg(urlForMessages(url)));
+        }
+        db.setDatabaseName(database);
+        if (!parsed.host().isEmpty())
+            db.setHostName(parsed.host());
+        if (parsed.port() > 0)
+            db.setPort(parsed.port());
+        if (!parsed.userName().isEmpty())
+            db.setUserName(parsed.userName());
+        if (!parsed.password().isEmpty())
+            db.setPassword(parsed.password());
+        db.setConnectOptions(postgresOptions(parsed, applicationName));
+    }
+    // Again as a statement: a pooler may drop startup options.
+    openOrForget(key, url, [](QSqlDatabase &db) {
+        execOrThrow(db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+    });
+}
+
 } // namespace
 
 QString DatabaseConnection::connectionKey(const QString &connectionName)
@@ -89,68 +158,10 @@ void DatabaseConnection::open(const QString &url, const QString &applicationName
 {
     const QString key = connectionKey(connectionName);
     close(connectionName);
-
-    if (url.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive)) {
-        const QString path = url.mid(7);
-        if (path.isEmpty())
-            badUrl(url, QStringLiteral("no file named"));
-        const QFileInfo file(path);
-        if (!file.exists())
-            throw EngineError(QStringLiteral("cannot open the database \"%1\": the file \"%2\" does not exist").arg(url, path));
-        if (!file.isFile())
-            throw EngineError(QStringLiteral("cannot open the database \"%1\": \"%2\" is not a file").arg(url, path));
-        {
-            QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), key);
-            db.setDatabaseName(path);
-            // Read-only also keeps SQLite from creating a file that went missing meanwhile.
-            db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_READONLY"));
-        }
-        // SQLite opens lazily: reading the schema shows a file that is no database now.
-        openOrForget(key, url, [](QSqlDatabase &db) { execOrThrow(db, QStringLiteral("SELECT count(*) FROM sqlite_master")); });
-        return;
-    }
-
-    const QUrl parsed(url, QUrl::StrictMode);
-    const QString scheme = parsed.scheme().toLower();
-    if (!parsed.isValid() || (scheme != QLatin1String("postgresql") && scheme != QLatin1String("postgres")))
-        badUrl(url, QStringLiteral("unknown form"));
-    const QString database = parsed.path().mid(1);
-    if (!parsed.path().startsWith(u'/') || database.isEmpty() || database.contains(u'/'))
-        badUrl(url, QStringLiteral("no database named"));
-    if (parsed.port() == 0 || (!parsed.authority().isEmpty() && parsed.authority().endsWith(u':')))
-        badUrl(url, QStringLiteral("bad port"));
-
-    // Extra libpq settings may come as ?key=value; ours come last and win.
-    QStringList options;
-    for (const auto &[name, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded))
-        options << QStringLiteral("%1='%2'").arg(name, quoted(value));
-    options << QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds)
-            << QStringLiteral("application_name='%1'").arg(quoted(applicationName))
-            // Read-only from the session's first transaction on.
-            << QStringLiteral("options='-c default_transaction_read_only=on'");
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QPSQL"), key);
-        if (!db.isValid()) {
-            db = QSqlDatabase();
-            QSqlDatabase::removeDatabase(key);
-            throw EngineError(QStringLiteral("cannot open the database \"%1\": Qt's PostgreSQL driver is missing (libqt6sql6-psql)")
-                                  .arg(urlForMessages(url)));
-        }
-        db.setDatabaseName(database);
-        if (!parsed.host().isEmpty())
-            db.setHostName(parsed.host());
-        if (parsed.port() > 0)
-            db.setPort(parsed.port());
-        if (!parsed.userName().isEmpty())
-            db.setUserName(parsed.userName());
-        if (!parsed.password().isEmpty())
-            db.setPassword(parsed.password());
-        db.setConnectOptions(options.join(u';'));
-    }
-    // Again as a statement: a pooler may drop startup options.
-    openOrForget(key, url, [](QSqlDatabase &db) {
-        execOrThrow(db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
-    });
+    if (url.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive))
+        openSqlite(url, key);
+    else
+        openPostgres(url, applicationName, key);
 }
 
 void DatabaseConnection::close(const QString &connectionName)

@@ -46,6 +46,13 @@ struct PageJob {
     QSizeF sizePoints;
 };
 
+// A node of the page tree: a leaf's kids are pages, other nodes' kids are nodes.
+struct PageTreeNode {
+    int object;
+    int count;
+    std::vector<int> kids;
+};
+
 // Bytes on their way to the device, counted so objects know their offsets.
 class Output {
 public:
@@ -214,6 +221,11 @@ struct PdfDocumentWriter::Private {
     }
 
     void writeEnd();
+    int writePageTree(); // returns the root's object number
+    void writePageTreeNode(const PageTreeNode &node, int parent);
+    void writeInfo();
+    std::uint64_t writeCrossReference(); // returns its offset
+    void writeTrailer(std::uint64_t xref);
 };
 
 PdfDocumentWriter::PdfDocumentWriter(QIODevice &device, Info info, QString outputName)
@@ -292,16 +304,46 @@ void PdfDocumentWriter::Private::writeEnd()
     // Fonts last: only now is every glyph the pages use known.
     const std::string fontEntry = fonts.writeFonts(nextObject, [this](int n, const std::string &body) { writeObject(n, body); });
     writeObject(resourcesObject, "<</Font" + fontEntry + ">>");
+    const int root = writePageTree();
+    writeInfo();
+    std::string catalog = "<</Type/Catalog/Pages ";
+    appendInt(catalog, root);
+    catalog += " 0 R>>";
+    writeObject(catalogObject, catalog);
+    writeTrailer(writeCrossReference());
+    output.flush();
+    // A file buffers what it was given: write errors show only when it flushes.
+    if (auto *file = qobject_cast<QFileDevice *>(&device); file && !file->flush())
+        throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(outputName, WriteFailure::reason(*file)));
+}
 
-    // The page tree, bottom up: leaves hold the pages, each level above holds up to kidsPerNode nodes.
-    struct Node {
-        int object;
-        int count;
-        std::vector<int> kids;
-    };
-    std::vector<Node> level;
+void PdfDocumentWriter::Private::writePageTreeNode(const PageTreeNode &node, int parent)
+{
+    std::string s = "<</Type/Pages";
+    if (parent) {
+        s += "/Parent ";
+        appendInt(s, parent);
+        s += " 0 R";
+    }
+    s += "/Count ";
+    appendInt(s, node.count);
+    s += "/Kids[";
+    for (const int kid : node.kids) {
+        appendInt(s, kid);
+        s += " 0 R ";
+    }
+    if (!node.kids.empty())
+        s.pop_back();
+    s += "]>>";
+    writeObject(node.object, s);
+}
+
+int PdfDocumentWriter::Private::writePageTree()
+{
+    // Bottom up: leaves hold the pages, each level above holds up to kidsPerNode nodes.
+    std::vector<PageTreeNode> level;
     for (size_t i = 0; i < leaves.size(); ++i) {
-        Node leaf{leaves[i], 0, {}};
+        PageTreeNode leaf{leaves[i], 0, {}};
         for (size_t p = i * kidsPerNode; p < pageObjects.size() && p < (i + 1) * kidsPerNode; ++p) {
             leaf.kids.push_back(pageObjects[p]);
             ++leaf.count;
@@ -310,41 +352,25 @@ void PdfDocumentWriter::Private::writeEnd()
     }
     if (level.empty())
         level.push_back({nextObject++, 0, {}});
-    auto writeNode = [this](const Node &node, int parent) {
-        std::string s = "<</Type/Pages";
-        if (parent) {
-            s += "/Parent ";
-            appendInt(s, parent);
-            s += " 0 R";
-        }
-        s += "/Count ";
-        appendInt(s, node.count);
-        s += "/Kids[";
-        for (const int kid : node.kids) {
-            appendInt(s, kid);
-            s += " 0 R ";
-        }
-        if (!node.kids.empty())
-            s.pop_back();
-        s += "]>>";
-        writeObject(node.object, s);
-    };
     while (level.size() > 1) {
-        std::vector<Node> above;
+        std::vector<PageTreeNode> above;
         for (size_t i = 0; i < level.size(); i += kidsPerNode) {
-            Node parent{nextObject++, 0, {}};
+            PageTreeNode parent{nextObject++, 0, {}};
             for (size_t k = i; k < level.size() && k < i + kidsPerNode; ++k) {
                 parent.kids.push_back(level[k].object);
                 parent.count += level[k].count;
-                writeNode(level[k], parent.object);
+                writePageTreeNode(level[k], parent.object);
             }
             above.push_back(std::move(parent));
         }
         level = std::move(above);
     }
-    const int root = level.front().object;
-    writeNode(level.front(), 0);
+    writePageTreeNode(level.front(), 0);
+    return level.front().object;
+}
 
+void PdfDocumentWriter::Private::writeInfo()
+{
     std::string info = "<</Title ";
     appendTextString(info, title);
     if (!creator.isEmpty()) {
@@ -353,11 +379,10 @@ void PdfDocumentWriter::Private::writeEnd()
     }
     info += ">>";
     writeObject(infoObject, info);
-    std::string catalog = "<</Type/Catalog/Pages ";
-    appendInt(catalog, root);
-    catalog += " 0 R>>";
-    writeObject(catalogObject, catalog);
+}
 
+std::uint64_t PdfDocumentWriter::Private::writeCrossReference()
+{
     const std::uint64_t xref = output.offset();
     offsets.resize(size_t(nextObject), 0);
     std::string &out = output.buffer();
@@ -372,11 +397,17 @@ void PdfDocumentWriter::Private::writeEnd()
         out += " 00000 n \n";
         output.maybeFlush();
     }
+    return xref;
+}
+
+void PdfDocumentWriter::Private::writeTrailer(std::uint64_t xref)
+{
     // Identifies this file: the same title, pages and size give the same first half.
     QCryptographicHash hash(QCryptographicHash::Md5);
     hash.addData(title.toUtf8());
     hash.addData(QByteArray::number(pages) + ' ' + QByteArray::number(qulonglong(xref)));
     const std::string id = hash.result().toHex().toUpper().toStdString();
+    std::string &out = output.buffer();
     out += "trailer\n<</Size ";
     appendInt(out, nextObject);
     out += "/Root ";
@@ -386,10 +417,6 @@ void PdfDocumentWriter::Private::writeEnd()
     out += " 0 R/ID[<" + id + "><" + id + ">]>>\nstartxref\n";
     appendInt(out, std::int64_t(xref));
     out += "\n%%EOF\n";
-    output.flush();
-    // A file buffers what it was given: write errors show only when it flushes.
-    if (auto *file = qobject_cast<QFileDevice *>(&device); file && !file->flush())
-        throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(outputName, WriteFailure::reason(*file)));
 }
 
 int PdfDocumentWriter::pageCount() const { return d->pages; }
