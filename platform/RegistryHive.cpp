@@ -9,9 +9,9 @@ namespace platform {
 
 namespace {
 
-constexpr QByteArrayView kHeader = "WINE REGISTRY Version 2";
-constexpr QLatin1String kSoftware("software");
-constexpr QLatin1String kWow6432Node("wow6432node");
+constexpr QByteArrayView hiveHeader = "WINE REGISTRY Version 2";
+constexpr QLatin1String softwareKey("software");
+constexpr QLatin1String wow6432NodeKey("wow6432node");
 
 // Key tokens: the path's components case-folded and joined by single '\'.
 // One pass with no string per component: a garbage line can hold millions.
@@ -311,7 +311,7 @@ std::optional<RegistryHive> RegistryHive::parse(QByteArrayView bytes)
         if (line.endsWith('\r'))
             line.chop(1);
     }
-    if (lines.isEmpty() || lines.front() != kHeader)
+    if (lines.isEmpty() || lines.front() != hiveHeader)
         return std::nullopt;
 
     RegistryHive hive;
@@ -357,9 +357,9 @@ std::optional<QString> RegistryHive::findKey(QStringView path, View view) const
     const QString token = normalizedPath(path);
     if (view == View::Wow32 && d->win64) {
         const QStringList parts = token.split(QLatin1Char('\\'));
-        if (parts.size() >= 2 && parts[0] == kSoftware && parts[1] != kWow6432Node) {
+        if (parts.size() >= 2 && parts[0] == softwareKey && parts[1] != wow6432NodeKey) {
             QStringList redirected = parts;
-            redirected.insert(1, kWow6432Node);
+            redirected.insert(1, wow6432NodeKey);
             const QString wow = redirected.join(QLatin1Char('\\'));
             if (d->hasKey(wow))
                 return wow;

@@ -20,7 +20,7 @@ namespace platform {
 
 namespace {
 
-constexpr DWORD kRegistryStringTypes[] = {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ};
+constexpr DWORD registryStringTypes[] = {REG_SZ, REG_EXPAND_SZ, REG_MULTI_SZ};
 
 QString fromAnsi(const char *text) { return text ? Windows1252::toUnicode(QByteArrayView(text, qstrlen(text))) : QString(); }
 
@@ -39,8 +39,8 @@ QString trimSpaces(QString s)
 // stored UTF-16 to the ANSI code page, their NULs included; others are untouched.
 QByteArray ansiData(const RegistryHive::Value &value)
 {
-    if (std::find(std::begin(kRegistryStringTypes), std::end(kRegistryStringTypes), value.type)
-        == std::end(kRegistryStringTypes))
+    if (std::find(std::begin(registryStringTypes), std::end(registryStringTypes), value.type)
+        == std::end(registryStringTypes))
         return value.data;
     QString text;
     text.reserve(value.data.size() / 2);

@@ -17,12 +17,12 @@ namespace engine {
 namespace {
 
 // A scheduler that does not accept the connection by then is treated as down.
-constexpr int kConnectTimeoutMs = 3000;
+constexpr int connectTimeoutMs = 3000;
 // A scheduler that stops answering mid-request gives up the request after this.
-constexpr double kIoTimeoutSeconds = 30.0;
-constexpr qsizetype kWriteChunk = 64 * 1024;
+constexpr double ioTimeoutSeconds = 30.0;
+constexpr qsizetype writeChunk = 64 * 1024;
 // A printer asked directly (where its queue cannot say) gets less patience.
-constexpr int kDeviceTimeoutMs = 2000;
+constexpr int deviceTimeoutMs = 2000;
 
 struct HttpClose {
     void operator()(http_t *http) const { httpClose(http); }
@@ -42,17 +42,17 @@ public:
     Options() = default;
     Options(const Options &) = delete;
     Options &operator=(const Options &) = delete;
-    ~Options() { cupsFreeOptions(count_, options_); }
+    ~Options() { cupsFreeOptions(m_count, m_options); }
 
-    void set(const char *name, const char *value) { count_ = cupsAddOption(name, value, count_, &options_); }
-    void remove(const char *name) { count_ = cupsRemoveOption(name, count_, &options_); }
-    const char *get(const char *name) const { return cupsGetOption(name, count_, options_); }
-    int count() const { return count_; }
-    cups_option_t *data() const { return options_; }
+    void set(const char *name, const char *value) { m_count = cupsAddOption(name, value, m_count, &m_options); }
+    void remove(const char *name) { m_count = cupsRemoveOption(name, m_count, &m_options); }
+    const char *get(const char *name) const { return cupsGetOption(name, m_count, m_options); }
+    int count() const { return m_count; }
+    cups_option_t *data() const { return m_options; }
 
 private:
-    int count_ = 0;
-    cups_option_t *options_ = nullptr;
+    int m_count = 0;
+    cups_option_t *m_options = nullptr;
 };
 
 QString cupsError()
@@ -73,9 +73,9 @@ int stopWaiting(http_t *, void *)
 Http connectToScheduler()
 {
     http_t *http = httpConnect2(cupsServer(), ippPort(), nullptr, AF_UNSPEC, cupsEncryption(), 1,
-                                kConnectTimeoutMs, nullptr);
+                                connectTimeoutMs, nullptr);
     if (http)
-        httpSetTimeout(http, kIoTimeoutSeconds, stopWaiting, nullptr);
+        httpSetTimeout(http, ioTimeoutSeconds, stopWaiting, nullptr);
     return Http(http);
 }
 
@@ -213,10 +213,10 @@ std::vector<ReadyMedia> readyMediaOfDevice(cups_dest_t *dest)
     }
     const Http http(httpConnect2(host, port, nullptr, AF_UNSPEC,
                                  qstrcmp(scheme, "ipps") == 0 ? HTTP_ENCRYPTION_ALWAYS : HTTP_ENCRYPTION_IF_REQUESTED, 1,
-                                 kDeviceTimeoutMs, nullptr));
+                                 deviceTimeoutMs, nullptr));
     if (!http)
         return {};
-    httpSetTimeout(http.get(), kDeviceTimeoutMs / 1000.0, stopWaiting, nullptr);
+    httpSetTimeout(http.get(), deviceTimeoutMs / 1000.0, stopWaiting, nullptr);
     ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, deviceUri);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "media-col-ready");
@@ -319,7 +319,7 @@ MediaSourceChoice setJobOptions(Options &options, const OpenDestination &open, c
 // Sends the file into the started document in chunks; returns what failed, or nothing.
 QString sendDocument(http_t *http, QFile &file)
 {
-    QByteArray chunk(kWriteChunk, Qt::Uninitialized);
+    QByteArray chunk(writeChunk, Qt::Uninitialized);
     for (;;) {
         const qint64 length = file.read(chunk.data(), chunk.size());
         if (length < 0)

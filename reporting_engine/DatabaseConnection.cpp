@@ -16,7 +16,7 @@ namespace engine {
 namespace {
 
 // A server that does not accept the connection by then is treated as down.
-constexpr int kConnectTimeoutSeconds = 10;
+constexpr int connectTimeoutSeconds = 10;
 
 // A libpq connection value inside single quotes.
 QString quoted(QString value) { return value.replace(u'\\', QLatin1String("\\\\")).replace(u'\'', QLatin1String("\\'")); }
@@ -94,7 +94,7 @@ QString postgresOptions(const QUrl &parsed, const QString &applicationName)
     QStringList options;
     for (const auto &[name, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded))
         options << QStringLiteral("%1='%2'").arg(name, quoted(value));
-    options << QStringLiteral("connect_timeout=%1").arg(kConnectTimeoutSeconds)
+    options << QStringLiteral("connect_timeout=%1").arg(connectTimeoutSeconds)
             << QStringLiteral("application_name='%1'").arg(quoted(applicationName))
             // Read-only from the session's first transaction on.
             << QStringLiteral("options='-c default_transaction_read_only=on'");
