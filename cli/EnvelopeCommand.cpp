@@ -5,6 +5,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
+#include "envelope_report/EnvelopeProduct.h"
 #include "envelope_report/rptEnvelope.h"
 #include "reporting_engine/DatabaseConnection.h"
 
@@ -145,12 +146,12 @@ public:
     explicit DefaultConnection(const QString &url) : m_open(!url.isEmpty())
     {
         if (m_open)
-            engine::DatabaseConnection::openDefault(url);
+            engine::DatabaseConnection::open(url, envelope::EnvelopeProduct::databaseClientName());
     }
     ~DefaultConnection()
     {
         if (m_open)
-            engine::DatabaseConnection::closeDefault();
+            engine::DatabaseConnection::close();
     }
     DefaultConnection(const DefaultConnection &) = delete;
     DefaultConnection &operator=(const DefaultConnection &) = delete;

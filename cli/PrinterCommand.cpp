@@ -5,6 +5,7 @@
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
 #include "envelope_report/EnvelopeLayout.h"
+#include "envelope_report/EnvelopeProduct.h"
 #include "envelope_report/rptCalibration.h"
 #include "reporting_engine/CupsPrinter.h"
 #include "reporting_engine/PaperCatalog.h"
@@ -194,7 +195,7 @@ struct PrinterCommand::Private {
 
     int printers() const
     {
-        const engine::PrinterProfiles profiles;
+        const engine::PrinterProfiles profiles = envelope::EnvelopeProduct::printerProfiles();
         const auto destinations = engine::CupsPrinter::destinations();
         if (destinations.empty())
             io.writeOut(QStringLiteral("No printers: CUPS has no destination (envelopes are then saved as Envelope.pdf)."));
@@ -225,7 +226,7 @@ struct PrinterCommand::Private {
 
     int showOrChangeProfile(const ProfileChange &change) const
     {
-        const engine::PrinterProfiles profiles;
+        const engine::PrinterProfiles profiles = envelope::EnvelopeProduct::printerProfiles();
         engine::PrinterProfile profile = profiles.profile(change.queue); // a damaged file stops here, unchanged
         const engine::CupsDestination dest = engine::CupsPrinter::destination(change.queue, envelopeMedia());
         if (change.changesAnything()) {

@@ -131,6 +131,7 @@ install(FILES
     reporting_engine/PrintDestination.h
     reporting_engine/PrintOutcome.h
     reporting_engine/PrinterProfile.h
+    reporting_engine/PrinterProfiles.h
     reporting_engine/PrinterSettings.h
     reporting_engine/RecordSource.h
     reporting_engine/Report.h

@@ -1,5 +1,7 @@
 #include "envelope_report/DatabaseAddresseeSource.h"
 
+#include "envelope_report/EnvelopeProduct.h"
+
 #include "reporting_engine/DatabaseConnection.h"
 #include "reporting_engine/RecordSource.h"
 #include "reporting_engine/ZipCode.h"
@@ -62,12 +64,12 @@ DatabaseAddresseeSource::DatabaseAddresseeSource(const QString &url, QString sql
 {
     d->sql = std::move(sql);
     d->mapping = std::move(mapping);
-    engine::DatabaseConnection::openDefault(url, connectionName);
+    engine::DatabaseConnection::open(url, EnvelopeProduct::databaseClientName(), connectionName);
     try {
         d->open();
     } catch (...) {
         d->records.close();
-        engine::DatabaseConnection::closeDefault(connectionName);
+        engine::DatabaseConnection::close(connectionName);
         throw;
     }
 }
@@ -75,7 +77,7 @@ DatabaseAddresseeSource::DatabaseAddresseeSource(const QString &url, QString sql
 DatabaseAddresseeSource::~DatabaseAddresseeSource()
 {
     d->records.close();
-    engine::DatabaseConnection::closeDefault(connectionName);
+    engine::DatabaseConnection::close(connectionName);
 }
 
 std::optional<AddresseeRecord> DatabaseAddresseeSource::next()

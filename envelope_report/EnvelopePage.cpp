@@ -2,6 +2,7 @@
 
 #include "envelope_report/AddressBlock.h"
 #include "envelope_report/EnvelopeLayout.h"
+#include "envelope_report/EnvelopeProduct.h"
 #include "platform/QtPrinterDialog.h"
 #include "reporting_engine/Report.h"
 
@@ -16,6 +17,7 @@ const QString barcodeField = QStringLiteral("FooterBarCode");
 
 EnvelopePage::EnvelopePage(engine::Report &report) : m_report(report)
 {
+    EnvelopeProduct::applyTo(m_report);
     m_report.setPrinterDialog(platform::QtPrinterDialog::ifScreenAvailable());
     // The design's page is Letter with one-inch margins (the engine's new page);
     // setUpPaper turns it into the envelope at every run.

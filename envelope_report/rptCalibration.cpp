@@ -1,6 +1,7 @@
 #include "envelope_report/rptCalibration.h"
 
 #include "envelope_report/EnvelopeLayout.h"
+#include "envelope_report/EnvelopeProduct.h"
 #include "reporting_engine/FilledBox.h"
 #include "reporting_engine/Twips.h"
 
@@ -78,6 +79,7 @@ struct Marks {
 
 rptCalibration::rptCalibration() : engine::Report(QStringLiteral("Envelope calibration"))
 {
+    EnvelopeProduct::applyTo(*this);
     // The design is drawn on the envelope's page, so it is set here as well as at every run.
     setEnvelopePage();
     loadDesign();

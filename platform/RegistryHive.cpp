@@ -172,6 +172,106 @@ std::optional<QByteArray> readHexList(QByteArrayView s)
     return data;
 }
 
+// The name of a value line ("name"= or @= for the default value), leaving pos at
+// its data; nothing when the line is no value.
+std::optional<QString> readValueName(QByteArrayView line, qsizetype &pos)
+{
+    std::optional<QString> name;
+    if (line.front() == '@') {
+        name = QString();
+        pos = 1;
+    } else if (line.front() == '"') {
+        pos = 1;
+        name = readEscaped(line, pos, '"');
+    }
+    if (!name || pos >= line.size() || line[pos] != '=')
+        return std::nullopt;
+    ++pos;
+    return name;
+}
+
+using Value = RegistryHive::Value;
+
+// "text" or str(N):"text".
+std::optional<Value> readTextValue(QByteArrayView data)
+{
+    qsizetype pos = 0;
+    Value value;
+    value.type = REG_SZ;
+    if (data.startsWith("str(")) {
+        pos = 3;
+        const std::optional<DWORD> type = readTypeSuffix(data, pos);
+        if (!type)
+            return std::nullopt;
+        value.type = *type;
+    }
+    if (pos >= data.size() || data[pos] != '"')
+        return std::nullopt;
+    ++pos;
+    const std::optional<QString> text = readEscaped(data, pos, '"');
+    if (!text)
+        return std::nullopt;
+    value.data = storedText(*text);
+    return value;
+}
+
+std::optional<Value> readDwordValue(QByteArrayView data)
+{
+    const QByteArrayView digits = trimmed(data.sliced(6));
+    std::uint32_t number = 0;
+    bool ok = !digits.isEmpty() && digits.size() <= 8;
+    for (const char c : digits) {
+        ok = ok && hexDigit(c) >= 0;
+        number = number * 16 + std::uint32_t(ok ? hexDigit(c) : 0);
+    }
+    if (!ok)
+        return std::nullopt;
+    Value value;
+    value.type = REG_DWORD;
+    for (int b = 0; b < 4; ++b)
+        value.data.append(static_cast<char>((number >> (8 * b)) & 0xFF));
+    return value;
+}
+
+// hex:... or hex(N):...; a long list goes on over the following lines, each
+// ending in '\', and i is left at the list's last line.
+std::optional<Value> readHexValue(QByteArrayView data, const QList<QByteArrayView> &lines, qsizetype &i)
+{
+    qsizetype pos = 3;
+    std::optional<DWORD> type = REG_BINARY;
+    if (data.startsWith("hex:"))
+        pos = 4;
+    else
+        type = readTypeSuffix(data, pos);
+    // Appended in place: copying the list for every line takes quadratic time.
+    QByteArray list = trimmed(data.sliced(std::min(pos, data.size()))).toByteArray();
+    bool complete = true;
+    while (list.endsWith('\\')) {
+        list.chop(1);
+        if (++i >= lines.size()) {
+            complete = false;
+            break;
+        }
+        list += trimmed(lines[i]);
+    }
+    std::optional<QByteArray> bytesRead = readHexList(list);
+    if (!type || !complete || !bytesRead)
+        return std::nullopt;
+    return Value{*type, std::move(*bytesRead)};
+}
+
+// The value of a line's data (after its '='); nothing for data it cannot read.
+std::optional<Value> readValue(QByteArrayView data, const QList<QByteArrayView> &lines, qsizetype &i)
+{
+    if (data.startsWith('"') || data.startsWith("str("))
+        return readTextValue(data);
+    if (data.startsWith("dword:"))
+        return readDwordValue(data);
+    if (data.startsWith("hex"))
+        return readHexValue(data, lines, i);
+    return std::nullopt;
+}
+
 } // namespace
 
 struct RegistryHive::Private {
@@ -231,81 +331,13 @@ std::optional<RegistryHive> RegistryHive::parse(QByteArrayView bytes)
             current = path ? &hive.d->addKey(normalizedPath(*path)) : nullptr;
             continue;
         }
-
         qsizetype pos = 0;
-        std::optional<QString> name;
-        if (line.front() == '@') {
-            name = QString();
-            pos = 1;
-        } else if (line.front() == '"') {
-            pos = 1;
-            name = readEscaped(line, pos, '"');
-        }
-        if (!name || pos >= line.size() || line[pos] != '=')
+        const std::optional<QString> name = readValueName(line, pos);
+        if (!name)
             continue;
-        QByteArrayView data = line.sliced(pos + 1);
-
-        Value value;
-        bool ok = false;
-        if (data.startsWith('"') || data.startsWith("str(")) {
-            pos = 0;
-            value.type = REG_SZ;
-            if (data.startsWith("str(")) {
-                pos = 3;
-                const std::optional<DWORD> type = readTypeSuffix(data, pos);
-                value.type = type.value_or(REG_NONE);
-                ok = type.has_value();
-            } else {
-                ok = true;
-            }
-            if (ok && pos < data.size() && data[pos] == '"') {
-                ++pos;
-                const std::optional<QString> text = readEscaped(data, pos, '"');
-                ok = text.has_value();
-                if (ok)
-                    value.data = storedText(*text);
-            } else {
-                ok = false;
-            }
-        } else if (data.startsWith("dword:")) {
-            const QByteArrayView digits = trimmed(data.sliced(6));
-            std::uint32_t number = 0;
-            ok = !digits.isEmpty() && digits.size() <= 8;
-            for (const char c : digits) {
-                ok = ok && hexDigit(c) >= 0;
-                number = number * 16 + std::uint32_t(ok ? hexDigit(c) : 0);
-            }
-            value.type = REG_DWORD;
-            for (int b = 0; b < 4; ++b)
-                value.data.append(static_cast<char>((number >> (8 * b)) & 0xFF));
-        } else if (data.startsWith("hex")) {
-            pos = 3;
-            std::optional<DWORD> type = REG_BINARY;
-            if (data.startsWith("hex:"))
-                pos = 4;
-            else
-                type = readTypeSuffix(data, pos);
-            // A long list goes on over the following lines, each ending in '\'.
-            // Appended in place: copying the list for every line takes quadratic time.
-            QByteArray list = trimmed(data.sliced(std::min(pos, data.size()))).toByteArray();
-            bool complete = true;
-            while (list.endsWith('\\')) {
-                list.chop(1);
-                if (++i >= lines.size()) {
-                    complete = false;
-                    break;
-                }
-                list += trimmed(lines[i]);
-            }
-            std::optional<QByteArray> bytesRead = readHexList(list);
-            ok = type && complete && bytesRead;
-            if (ok) {
-                value.type = *type;
-                value.data = std::move(*bytesRead);
-            }
-        }
-        if (ok && current)
-            current->values.insert(name->toCaseFolded(), std::move(value));
+        std::optional<Value> value = readValue(line.sliced(pos), lines, i);
+        if (value && current)
+            current->values.insert(name->toCaseFolded(), std::move(*value));
     }
     return hive;
 }

@@ -287,6 +287,50 @@ void cancelQuietly(cups_dest_t *dest, int jobId)
         cupsCancelDestJob(http.get(), dest, jobId);
 }
 
+// Opens the document to print; refuses one that cannot be read or is no PDF.
+void openDocument(QFile &file)
+{
+    const auto fileError = [&](const QString &why) {
+        return EngineError(QStringLiteral("Cannot print \"%1\": %2").arg(file.fileName(), why));
+    };
+    if (!file.open(QIODevice::ReadOnly))
+        throw fileError(file.errorString());
+    if (file.peek(5) != "%PDF-")
+        throw fileError(file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("it is not a PDF file"));
+}
+
+// The request's options, the paper source chosen by meaning unless they name one,
+// and the media folded together; returns the source chosen.
+MediaSourceChoice setJobOptions(Options &options, const OpenDestination &open, const CupsJobRequest &request)
+{
+    for (const auto &[name, value] : request.options)
+        options.set(name.constData(), value.constData());
+    MediaSourceChoice source;
+    if (!options.get("media-source")) {
+        const QByteArray media = options.get("media");
+        source = CupsPrinter::chooseSource(readDestination(open.http.get(), open.dest.get(), open.info.get(), media), request);
+        if (!source.keyword.isEmpty())
+            options.set("media-source", source.keyword.constData());
+    }
+    foldIntoMediaCol(open.http.get(), open.dest.get(), open.info.get(), options, request.zeroMargins);
+    return source;
+}
+
+// Sends the file into the started document in chunks; returns what failed, or nothing.
+QString sendDocument(http_t *http, QFile &file)
+{
+    QByteArray chunk(writeChunk, Qt::Uninitialized);
+    for (;;) {
+        const qint64 length = file.read(chunk.data(), chunk.size());
+        if (length < 0)
+            return QStringLiteral("reading \"%1\" failed: %2").arg(file.fileName(), file.errorString());
+        if (length == 0)
+            return QString();
+        if (cupsWriteRequestData(http, chunk.constData(), static_cast<size_t>(length)) != HTTP_STATUS_CONTINUE)
+            return QStringLiteral("sending the document failed");
+    }
+}
+
 } // namespace
 
 std::optional<QString> CupsPrinter::defaultDestination()
@@ -305,65 +349,38 @@ CupsJob CupsPrinter::submit(const CupsJobRequest &request)
     // Check the document before anything reaches CUPS, so a bad file never
     // leaves an empty job behind; it is sent in chunks, never held whole.
     QFile file(request.documentPath);
-    const auto fileError = [&](const QString &why) {
-        return EngineError(QStringLiteral("Cannot print \"%1\": %2").arg(request.documentPath, why));
-    };
-    if (!file.open(QIODevice::ReadOnly))
-        throw fileError(file.errorString());
-    if (file.peek(5) != "%PDF-")
-        throw fileError(file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("it is not a PDF file"));
+    openDocument(file);
     const QString documentName = QFileInfo(request.documentPath).fileName();
 
     const OpenDestination open = openDestination(request.queue, "print to");
     const Http &http = open.http;
     const Dest &dest = open.dest;
     const DestInfo &info = open.info;
-    const QString &destText = open.text;
 
     Options options;
-    for (const auto &[name, value] : request.options)
-        options.set(name.constData(), value.constData());
     CupsJob job;
     job.queue = QString::fromUtf8(dest->name);
-    if (!options.get("media-source")) {
-        const QByteArray media = options.get("media");
-        job.source = chooseSource(readDestination(http.get(), dest.get(), info.get(), media), request);
-        if (!job.source.keyword.isEmpty())
-            options.set("media-source", job.source.keyword.constData());
-    }
-    foldIntoMediaCol(http.get(), dest.get(), info.get(), options, request.zeroMargins);
+    job.source = setJobOptions(options, open, request);
 
     const QByteArray title = (request.title.isEmpty() ? documentName : request.title).toUtf8();
     int jobId = 0;
     if (failed(cupsCreateDestJob(http.get(), dest.get(), info.get(), &jobId, title.constData(), options.count(),
                                  options.data()))
         || jobId <= 0) {
-        throw EngineError(QStringLiteral("Cannot print to %1: %2").arg(destText, cupsError()));
+        throw EngineError(QStringLiteral("Cannot print to %1: %2").arg(open.text, cupsError()));
     }
-
     const auto abandon = [&](const QString &what) {
-        const QString message = QStringLiteral("Cannot print to %1: %2 (%3)").arg(destText, what, cupsError());
+        const QString message = QStringLiteral("Cannot print to %1: %2 (%3)").arg(open.text, what, cupsError());
         cancelQuietly(dest.get(), jobId);
         return EngineError(message);
     };
-
     if (cupsStartDestDocument(http.get(), dest.get(), info.get(), jobId, documentName.toUtf8().constData(),
                               CUPS_FORMAT_PDF, 0, nullptr, 1)
         != HTTP_STATUS_CONTINUE) {
         throw abandon(QStringLiteral("the document could not be started"));
     }
-    QByteArray chunk(writeChunk, Qt::Uninitialized);
-    for (;;) {
-        const qint64 length = file.read(chunk.data(), chunk.size());
-        if (length < 0) {
-            const QString why = QStringLiteral("reading \"%1\" failed: %2").arg(request.documentPath, file.errorString());
-            throw abandon(why);
-        }
-        if (length == 0)
-            break;
-        if (cupsWriteRequestData(http.get(), chunk.constData(), static_cast<size_t>(length)) != HTTP_STATUS_CONTINUE)
-            throw abandon(QStringLiteral("sending the document failed"));
-    }
+    if (const QString failure = sendDocument(http.get(), file); !failure.isEmpty())
+        throw abandon(failure);
     if (failed(cupsFinishDestDocument(http.get(), dest.get(), info.get())))
         throw abandon(QStringLiteral("the document was refused"));
     job.id = jobId;

@@ -15,13 +15,14 @@ namespace engine {
 class ENGINE_EXPORT DatabaseConnection {
 public:
     // Opens the application's default connection, or the named one, replacing a
-    // connection of that name. Throws EngineError naming the URL (never its
-    // password) when the URL is not one of the forms above or the database
-    // cannot be opened; nothing stays registered then.
-    static void openDefault(const QString &url, const QString &connectionName = QString());
+    // connection of that name. applicationName is the name the session shows the
+    // server (PostgreSQL's application_name). Throws EngineError naming the URL
+    // (never its password) when the URL is not one of the forms above or the
+    // database cannot be opened; nothing stays registered then.
+    static void open(const QString &url, const QString &applicationName, const QString &connectionName = QString());
     // Closes and forgets the default or named connection; nothing happens when
     // none is open.
-    static void closeDefault(const QString &connectionName = QString());
+    static void close(const QString &connectionName = QString());
 
     // The key Qt registers the default or named connection under.
     static QString connectionKey(const QString &connectionName);

@@ -46,6 +46,13 @@ struct PageJob {
     QSizeF sizePoints;
 };
 
+// A node of the page tree: a leaf's kids are pages, other nodes' kids are nodes.
+struct PageTreeNode {
+    int object;
+    int count;
+    std::vector<int> kids;
+};
+
 // Bytes on their way to the device, counted so objects know their offsets.
 class Output {
 public:
@@ -82,8 +89,8 @@ private:
 } // namespace
 
 struct PdfDocumentWriter::Private {
-    Private(QIODevice &dev, QString t, QString name)
-        : device(dev), title(std::move(t)),
+    Private(QIODevice &dev, Info info, QString name)
+        : device(dev), title(std::move(info.title)), creator(std::move(info.creator)),
           outputName(name.isEmpty() ? QStringLiteral("the PDF document \"%1\"").arg(title) : std::move(name)),
           output(device, outputName), canvas(fonts)
     {
@@ -91,6 +98,7 @@ struct PdfDocumentWriter::Private {
 
     QIODevice &device;
     QString title;
+    QString creator;
     QString outputName;
     Output output;
     PdfFontSet fonts;
@@ -213,10 +221,15 @@ struct PdfDocumentWriter::Private {
     }
 
     void writeEnd();
+    int writePageTree(); // returns the root's object number
+    void writePageTreeNode(const PageTreeNode &node, int parent);
+    void writeInfo();
+    std::uint64_t writeCrossReference(); // returns its offset
+    void writeTrailer(std::uint64_t xref);
 };
 
-PdfDocumentWriter::PdfDocumentWriter(QIODevice &device, QString title, QString outputName)
-    : d(std::make_unique<Private>(device, std::move(title), std::move(outputName)))
+PdfDocumentWriter::PdfDocumentWriter(QIODevice &device, Info info, QString outputName)
+    : d(std::make_unique<Private>(device, std::move(info), std::move(outputName)))
 {
     // The binary comment tells transfer programs the file is not text.
     d->output.buffer() += "%PDF-1.7\n%\xE2\xE3\xCF\xD3\n";
@@ -291,16 +304,46 @@ void PdfDocumentWriter::Private::writeEnd()
     // Fonts last: only now is every glyph the pages use known.
     const std::string fontEntry = fonts.writeFonts(nextObject, [this](int n, const std::string &body) { writeObject(n, body); });
     writeObject(resourcesObject, "<</Font" + fontEntry + ">>");
+    const int root = writePageTree();
+    writeInfo();
+    std::string catalog = "<</Type/Catalog/Pages ";
+    appendInt(catalog, root);
+    catalog += " 0 R>>";
+    writeObject(catalogObject, catalog);
+    writeTrailer(writeCrossReference());
+    output.flush();
+    // A file buffers what it was given: write errors show only when it flushes.
+    if (auto *file = qobject_cast<QFileDevice *>(&device); file && !file->flush())
+        throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(outputName, WriteFailure::reason(*file)));
+}
 
-    // The page tree, bottom up: leaves hold the pages, each level above holds up to kidsPerNode nodes.
-    struct Node {
-        int object;
-        int count;
-        std::vector<int> kids;
-    };
-    std::vector<Node> level;
+void PdfDocumentWriter::Private::writePageTreeNode(const PageTreeNode &node, int parent)
+{
+    std::string s = "<</Type/Pages";
+    if (parent) {
+        s += "/Parent ";
+        appendInt(s, parent);
+        s += " 0 R";
+    }
+    s += "/Count ";
+    appendInt(s, node.count);
+    s += "/Kids[";
+    for (const int kid : node.kids) {
+        appendInt(s, kid);
+        s += " 0 R ";
+    }
+    if (!node.kids.empty())
+        s.pop_back();
+    s += "]>>";
+    writeObject(node.object, s);
+}
+
+int PdfDocumentWriter::Private::writePageTree()
+{
+    // Bottom up: leaves hold the pages, each level above holds up to kidsPerNode nodes.
+    std::vector<PageTreeNode> level;
     for (size_t i = 0; i < leaves.size(); ++i) {
-        Node leaf{leaves[i], 0, {}};
+        PageTreeNode leaf{leaves[i], 0, {}};
         for (size_t p = i * kidsPerNode; p < pageObjects.size() && p < (i + 1) * kidsPerNode; ++p) {
             leaf.kids.push_back(pageObjects[p]);
             ++leaf.count;
@@ -309,50 +352,37 @@ void PdfDocumentWriter::Private::writeEnd()
     }
     if (level.empty())
         level.push_back({nextObject++, 0, {}});
-    auto writeNode = [this](const Node &node, int parent) {
-        std::string s = "<</Type/Pages";
-        if (parent) {
-            s += "/Parent ";
-            appendInt(s, parent);
-            s += " 0 R";
-        }
-        s += "/Count ";
-        appendInt(s, node.count);
-        s += "/Kids[";
-        for (const int kid : node.kids) {
-            appendInt(s, kid);
-            s += " 0 R ";
-        }
-        if (!node.kids.empty())
-            s.pop_back();
-        s += "]>>";
-        writeObject(node.object, s);
-    };
     while (level.size() > 1) {
-        std::vector<Node> above;
+        std::vector<PageTreeNode> above;
         for (size_t i = 0; i < level.size(); i += kidsPerNode) {
-            Node parent{nextObject++, 0, {}};
+            PageTreeNode parent{nextObject++, 0, {}};
             for (size_t k = i; k < level.size() && k < i + kidsPerNode; ++k) {
                 parent.kids.push_back(level[k].object);
                 parent.count += level[k].count;
-                writeNode(level[k], parent.object);
+                writePageTreeNode(level[k], parent.object);
             }
             above.push_back(std::move(parent));
         }
         level = std::move(above);
     }
-    const int root = level.front().object;
-    writeNode(level.front(), 0);
+    writePageTreeNode(level.front(), 0);
+    return level.front().object;
+}
 
+void PdfDocumentWriter::Private::writeInfo()
+{
     std::string info = "<</Title ";
     appendTextString(info, title);
-    info += "/Creator(Korva envelope printer)>>";
+    if (!creator.isEmpty()) {
+        info += "/Creator";
+        appendTextString(info, creator);
+    }
+    info += ">>";
     writeObject(infoObject, info);
-    std::string catalog = "<</Type/Catalog/Pages ";
-    appendInt(catalog, root);
-    catalog += " 0 R>>";
-    writeObject(catalogObject, catalog);
+}
 
+std::uint64_t PdfDocumentWriter::Private::writeCrossReference()
+{
     const std::uint64_t xref = output.offset();
     offsets.resize(size_t(nextObject), 0);
     std::string &out = output.buffer();
@@ -367,11 +397,17 @@ void PdfDocumentWriter::Private::writeEnd()
         out += " 00000 n \n";
         output.maybeFlush();
     }
+    return xref;
+}
+
+void PdfDocumentWriter::Private::writeTrailer(std::uint64_t xref)
+{
     // Identifies this file: the same title, pages and size give the same first half.
     QCryptographicHash hash(QCryptographicHash::Md5);
     hash.addData(title.toUtf8());
     hash.addData(QByteArray::number(pages) + ' ' + QByteArray::number(qulonglong(xref)));
     const std::string id = hash.result().toHex().toUpper().toStdString();
+    std::string &out = output.buffer();
     out += "trailer\n<</Size ";
     appendInt(out, nextObject);
     out += "/Root ";
@@ -381,10 +417,6 @@ void PdfDocumentWriter::Private::writeEnd()
     out += " 0 R/ID[<" + id + "><" + id + ">]>>\nstartxref\n";
     appendInt(out, std::int64_t(xref));
     out += "\n%%EOF\n";
-    output.flush();
-    // A file buffers what it was given: write errors show only when it flushes.
-    if (auto *file = qobject_cast<QFileDevice *>(&device); file && !file->flush())
-        throw EngineError(QStringLiteral("Cannot write %1: %2.").arg(outputName, WriteFailure::reason(*file)));
 }
 
 int PdfDocumentWriter::pageCount() const { return d->pages; }

@@ -20,9 +20,20 @@ class PageCanvas;
 // disk) throw EngineError from the next call, never a silently short file.
 class PdfDocumentWriter {
 public:
+    // The document information: its title, and the program it is made by (the
+    // caller's name for itself; none when empty).
+    struct Info {
+        Info(QString documentTitle, QString creatorName = QString())
+            : title(std::move(documentTitle)), creator(std::move(creatorName))
+        {
+        }
+        QString title;
+        QString creator;
+    };
+
     // outputName says in errors what is being written ("/home/clerk/out.pdf");
     // by default, the PDF document and its title.
-    PdfDocumentWriter(QIODevice &device, QString title, QString outputName = QString());
+    PdfDocumentWriter(QIODevice &device, Info info, QString outputName = QString());
     // Without finish() the document is left incomplete; pending pages are dropped.
     ~PdfDocumentWriter();
     PdfDocumentWriter(const PdfDocumentWriter &) = delete;

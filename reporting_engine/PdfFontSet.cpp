@@ -96,6 +96,74 @@ std::string subsetTag(const EmbeddedFont &font)
     return tag;
 }
 
+std::string type0FontObject(const std::string &name, int cidFont, int toUnicode)
+{
+    std::string s = "<</Type/Font/Subtype/Type0/BaseFont/" + name + "/Encoding/Identity-H/DescendantFonts[";
+    appendInt(s, cidFont);
+    s += " 0 R]/ToUnicode ";
+    appendInt(s, toUnicode);
+    s += " 0 R>>";
+    return s;
+}
+
+// The glyph widths, one run of consecutive used glyphs at a time.
+void appendWidths(std::string &s, const EmbeddedFont &font)
+{
+    for (size_t g = 0; g < font.used.size();) {
+        if (!font.used[g]) {
+            ++g;
+            continue;
+        }
+        appendInt(s, std::int64_t(g));
+        s += '[';
+        for (bool first = true; g < font.used.size() && font.used[g]; ++g, first = false) {
+            if (!first)
+                s += ' ';
+            appendNumber(s, font.widths[g]);
+        }
+        s += ']';
+    }
+}
+
+std::string cidFontObject(const EmbeddedFont &font, const std::string &name, int descriptor)
+{
+    std::string s = "<</Type/Font/Subtype/CIDFontType2/BaseFont/" + name
+                    + "/CIDSystemInfo<</Registry(Adobe)/Ordering(Identity)/Supplement 0>>/FontDescriptor ";
+    appendInt(s, descriptor);
+    s += " 0 R/CIDToGIDMap/Identity/W[";
+    appendWidths(s, font);
+    s += "]>>";
+    return s;
+}
+
+std::string fontDescriptorObject(const TrueTypeFont::Metrics &m, const std::string &name, int file)
+{
+    const int flags = (m.fixedPitch ? 1 : 0) | (m.serif ? 2 : 0) | 4 /* symbolic: glyphs are named by id */
+                      | (m.italic ? 64 : 0);
+    std::string s = "<</Type/FontDescriptor/FontName/" + name + "/Flags ";
+    appendInt(s, flags);
+    s += "/FontBBox[";
+    for (const double v : {m.bboxLeft, m.bboxBottom, m.bboxRight, m.bboxTop}) {
+        appendNumber(s, v, 0);
+        s += ' ';
+    }
+    s.back() = ']';
+    s += "/ItalicAngle ";
+    appendNumber(s, m.italicAngle);
+    s += "/Ascent ";
+    appendNumber(s, m.ascent, 0);
+    s += "/Descent ";
+    appendNumber(s, m.descent, 0);
+    s += "/CapHeight ";
+    appendNumber(s, m.capHeight, 0);
+    s += "/StemV ";
+    appendNumber(s, m.stemV, 0);
+    s += "/FontFile2 ";
+    appendInt(s, file);
+    s += " 0 R>>";
+    return s;
+}
+
 } // namespace
 
 struct PdfFontSet::Private {
@@ -175,60 +243,9 @@ std::string PdfFontSet::writeFonts(int &nextObject, const std::function<void(int
         const int type0 = nextObject++, cidFont = nextObject++, descriptor = nextObject++, file = nextObject++,
                   toUnicode = nextObject++;
         const std::string name = subsetTag(font) + '+' + font.tables->postScriptName().toStdString();
-        const TrueTypeFont::Metrics m = font.tables->metrics();
-
-        std::string s = "<</Type/Font/Subtype/Type0/BaseFont/" + name + "/Encoding/Identity-H/DescendantFonts[";
-        appendInt(s, cidFont);
-        s += " 0 R]/ToUnicode ";
-        appendInt(s, toUnicode);
-        s += " 0 R>>";
-        writeObject(type0, s);
-
-        s = "<</Type/Font/Subtype/CIDFontType2/BaseFont/" + name
-            + "/CIDSystemInfo<</Registry(Adobe)/Ordering(Identity)/Supplement 0>>/FontDescriptor ";
-        appendInt(s, descriptor);
-        s += " 0 R/CIDToGIDMap/Identity/W[";
-        for (size_t g = 0; g < font.used.size();) {
-            if (!font.used[g]) {
-                ++g;
-                continue;
-            }
-            appendInt(s, std::int64_t(g));
-            s += '[';
-            for (bool first = true; g < font.used.size() && font.used[g]; ++g, first = false) {
-                if (!first)
-                    s += ' ';
-                appendNumber(s, font.widths[g]);
-            }
-            s += ']';
-        }
-        s += "]>>";
-        writeObject(cidFont, s);
-
-        const int flags = (m.fixedPitch ? 1 : 0) | (m.serif ? 2 : 0) | 4 /* symbolic: glyphs are named by id */
-                          | (m.italic ? 64 : 0);
-        s = "<</Type/FontDescriptor/FontName/" + name + "/Flags ";
-        appendInt(s, flags);
-        s += "/FontBBox[";
-        for (const double v : {m.bboxLeft, m.bboxBottom, m.bboxRight, m.bboxTop}) {
-            appendNumber(s, v, 0);
-            s += ' ';
-        }
-        s.back() = ']';
-        s += "/ItalicAngle ";
-        appendNumber(s, m.italicAngle);
-        s += "/Ascent ";
-        appendNumber(s, m.ascent, 0);
-        s += "/Descent ";
-        appendNumber(s, m.descent, 0);
-        s += "/CapHeight ";
-        appendNumber(s, m.capHeight, 0);
-        s += "/StemV ";
-        appendNumber(s, m.stemV, 0);
-        s += "/FontFile2 ";
-        appendInt(s, file);
-        s += " 0 R>>";
-        writeObject(descriptor, s);
+        writeObject(type0, type0FontObject(name, cidFont, toUnicode));
+        writeObject(cidFont, cidFontObject(font, name, descriptor));
+        writeObject(descriptor, fontDescriptorObject(font.tables->metrics(), name, file));
 
         const QByteArray subset = font.tables->subset(font.used);
         std::string entries = "/Length1 ";

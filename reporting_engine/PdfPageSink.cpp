@@ -7,8 +7,8 @@
 namespace engine {
 
 struct PdfPageSink::Private {
-    Private(QIODevice &device, QString title, QString outputName, const PagePlacement &p)
-        : writer(device, std::move(title), std::move(outputName)), placement(p)
+    Private(QIODevice &device, PdfDocumentWriter::Info info, QString outputName, const PagePlacement &p)
+        : writer(device, std::move(info), std::move(outputName)), placement(p)
     {
     }
     PdfDocumentWriter writer;
@@ -16,8 +16,8 @@ struct PdfPageSink::Private {
     PageRenderer renderer;
 };
 
-PdfPageSink::PdfPageSink(QIODevice &device, QString documentTitle, QString outputName, PagePlacement placement)
-    : d(std::make_unique<Private>(device, std::move(documentTitle), std::move(outputName), placement))
+PdfPageSink::PdfPageSink(QIODevice &device, PdfDocumentWriter::Info info, QString outputName, PagePlacement placement)
+    : d(std::make_unique<Private>(device, std::move(info), std::move(outputName), placement))
 {
 }
 

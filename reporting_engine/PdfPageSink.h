@@ -2,6 +2,7 @@
 
 #include "reporting_engine/PageSink.h"
 #include "reporting_engine/PagePlacement.h"
+#include "reporting_engine/PdfDocumentWriter.h"
 
 #include <QString>
 
@@ -15,9 +16,10 @@ namespace engine {
 // the report had when that page was made.
 class PdfPageSink final : public PageSink {
 public:
-    // outputName says in errors what is being written; see PdfDocumentWriter.
+    // The document's title and creator, and outputName, which says in errors what
+    // is being written: see PdfDocumentWriter.
     // Every page's drawing is moved by the placement (a printer's own), its size kept.
-    PdfPageSink(QIODevice &device, QString documentTitle, QString outputName = QString(),
+    PdfPageSink(QIODevice &device, PdfDocumentWriter::Info info, QString outputName = QString(),
                 PagePlacement placement = PagePlacement());
     ~PdfPageSink() override;
 

@@ -10,7 +10,7 @@
 namespace engine {
 namespace {
 
-const QString fileName = QStringLiteral("korva-envelope/printers.conf");
+const QString fileName = QStringLiteral("printers.conf");
 const QString keyOffsetX = QStringLiteral("offset-x");
 const QString keyOffsetY = QStringLiteral("offset-y");
 const QString keyRotate = QStringLiteral("rotate");
@@ -63,12 +63,13 @@ SettingsFile readChecked(const QString &path)
 
 } // namespace
 
-PrinterProfiles::Files PrinterProfiles::standardFiles()
+PrinterProfiles::Files PrinterProfiles::standardFiles(const QString &folder)
 {
     QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
     if (config.isEmpty() || QDir::isRelativePath(config))
         config = QDir::homePath() + QStringLiteral("/.config");
-    return Files{QStringLiteral("/etc/") + fileName, config + QLatin1Char('/') + fileName};
+    const QString inFolder = QLatin1Char('/') + folder + QLatin1Char('/') + fileName;
+    return Files{QStringLiteral("/etc") + inFolder, config + inFolder};
 }
 
 PrinterProfiles::PrinterProfiles(Files files) : m_files(std::move(files)) {}

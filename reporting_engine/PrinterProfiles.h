@@ -18,12 +18,13 @@ namespace engine {
 class ENGINE_EXPORT PrinterProfiles {
 public:
     struct Files {
-        QString system; // /etc/korva-envelope/printers.conf
-        QString user;   // $XDG_CONFIG_HOME/korva-envelope/printers.conf (default ~/.config)
+        QString system; // /etc/FOLDER/printers.conf
+        QString user;   // $XDG_CONFIG_HOME/FOLDER/printers.conf (default ~/.config)
     };
-    static Files standardFiles();
+    // The files in the caller's own settings folder ("korva-envelope").
+    static Files standardFiles(const QString &folder);
 
-    explicit PrinterProfiles(Files files = standardFiles());
+    explicit PrinterProfiles(Files files);
 
     const Files &files() const { return m_files; }
 

@@ -48,6 +48,69 @@ bool isIdentifierChar(QChar c)
     return c.isLetterOrNumber() || c == u'_' || c == u'$';
 }
 
+// Where a /* comment */ that starts at i ends; they nest, as PostgreSQL's do.
+qsizetype afterBlockComment(const QString &sql, qsizetype i)
+{
+    const qsizetype n = sql.size();
+    int depth = 1;
+    i += 2;
+    while (i < n && depth > 0) {
+        if (sql.at(i) == u'/' && i + 1 < n && sql.at(i + 1) == u'*') {
+            ++depth;
+            i += 2;
+        } else if (sql.at(i) == u'*' && i + 1 < n && sql.at(i + 1) == u'/') {
+            --depth;
+            i += 2;
+        } else {
+            ++i;
+        }
+    }
+    return i;
+}
+
+// Where the quoted string or name that starts at i ends.
+qsizetype afterQuoted(const QString &sql, qsizetype i)
+{
+    const qsizetype n = sql.size();
+    const QChar quote = sql.at(i);
+    // E'...' strings take backslash escapes; '' and "" stand for the quote itself.
+    const bool backslashes = quote == u'\'' && i > 0 && (sql.at(i - 1) == u'E' || sql.at(i - 1) == u'e')
+        && (i < 2 || !isIdentifierChar(sql.at(i - 2)));
+    ++i;
+    while (i < n) {
+        if (backslashes && sql.at(i) == u'\\') {
+            i += 2;
+            continue;
+        }
+        if (sql.at(i) == quote) {
+            if (i + 1 < n && sql.at(i + 1) == quote) {
+                i += 2;
+                continue;
+            }
+            break;
+        }
+        ++i;
+    }
+    return i + 1;
+}
+
+// Where the $tag$ ... $tag$ string that starts at i ends (the tag empty or an
+// identifier); nothing when the '$' starts none ("$1" is a parameter).
+std::optional<qsizetype> afterDollarQuoted(const QString &sql, qsizetype i)
+{
+    const qsizetype n = sql.size();
+    if (i > 0 && isIdentifierChar(sql.at(i - 1)))
+        return std::nullopt;
+    qsizetype j = i + 1;
+    while (j < n && sql.at(j) != u'$' && (sql.at(j).isLetterOrNumber() || sql.at(j) == u'_'))
+        ++j;
+    if (j >= n || sql.at(j) != u'$' || (j > i + 1 && sql.at(i + 1).isDigit()))
+        return std::nullopt;
+    const QString tag = sql.mid(i, j - i + 1);
+    const qsizetype close = sql.indexOf(tag, j + 1);
+    return close < 0 ? n : close + tag.size();
+}
+
 // PostgreSQL runs every statement of a simple query, and a later statement may
 // undo the read-only mode of the first ("SET TRANSACTION READ WRITE; DELETE ...").
 // So a text with a second statement is refused. This follows PostgreSQL's
@@ -63,70 +126,22 @@ bool holdsSeveralStatements(const QString &sql)
         if (c == u'-' && nextChar == u'-') {
             while (i < n && sql.at(i) != u'\n')
                 ++i;
-            continue;
-        }
-        if (c == u'/' && nextChar == u'*') {
-            int depth = 1;
-            i += 2;
-            while (i < n && depth > 0) {
-                if (sql.at(i) == u'/' && i + 1 < n && sql.at(i + 1) == u'*') {
-                    ++depth;
-                    i += 2;
-                } else if (sql.at(i) == u'*' && i + 1 < n && sql.at(i + 1) == u'/') {
-                    --depth;
-                    i += 2;
-                } else {
-                    ++i;
-                }
-            }
-            continue;
-        }
-        if (c.isSpace()) {
+        } else if (c == u'/' && nextChar == u'*') {
+            i = afterBlockComment(sql, i);
+        } else if (c.isSpace()) {
             ++i;
-            continue;
-        }
-        if (c == u';') {
+        } else if (c == u';') {
             ended = true;
             ++i;
-            continue;
-        }
-        if (ended)
+        } else if (ended) {
             return true;
-        if (c == u'\'' || c == u'"') {
-            // E'...' strings take backslash escapes; '' and "" stand for the quote itself.
-            const bool backslashes = c == u'\'' && i > 0 && (sql.at(i - 1) == u'E' || sql.at(i - 1) == u'e')
-                && (i < 2 || !isIdentifierChar(sql.at(i - 2)));
+        } else if (c == u'\'' || c == u'"') {
+            i = afterQuoted(sql, i);
+        } else if (c == u'$') {
+            i = afterDollarQuoted(sql, i).value_or(i + 1);
+        } else {
             ++i;
-            while (i < n) {
-                if (backslashes && sql.at(i) == u'\\') {
-                    i += 2;
-                    continue;
-                }
-                if (sql.at(i) == c) {
-                    if (i + 1 < n && sql.at(i + 1) == c) {
-                        i += 2;
-                        continue;
-                    }
-                    break;
-                }
-                ++i;
-            }
-            ++i;
-            continue;
         }
-        if (c == u'$' && (i == 0 || !isIdentifierChar(sql.at(i - 1)))) {
-            // $tag$ ... $tag$, the tag empty or an identifier; "$1" is a parameter.
-            qsizetype j = i + 1;
-            while (j < n && sql.at(j) != u'$' && (sql.at(j).isLetterOrNumber() || sql.at(j) == u'_'))
-                ++j;
-            if (j < n && sql.at(j) == u'$' && !(j > i + 1 && sql.at(i + 1).isDigit())) {
-                const QString tag = sql.mid(i, j - i + 1);
-                const qsizetype close = sql.indexOf(tag, j + 1);
-                i = close < 0 ? n : close + tag.size();
-                continue;
-            }
-        }
-        ++i;
     }
     return false;
 }

@@ -16,6 +16,7 @@
 #include <QTemporaryFile>
 
 #include <cmath>
+#include <optional>
 
 namespace engine {
 
@@ -32,10 +33,16 @@ struct Report::Private {
     std::shared_ptr<platform::PrinterDialog> dialog;
     std::function<bool()> cancelled;
     PrintOutcome outcome;
-    PrinterProfiles profiles;
+    QString creator;
+    std::optional<PrinterProfiles> profiles;
     bool ignoresPlacement = false;
 
     CupsJobRequest jobFor(const QString &queue, const QString &spoolPath, const PrinterProfile &profile) const;
+    // One per destination; each runs the report and returns what became of it.
+    PrintOutcome savePdf(Report &report, const QString &path);
+    PrintOutcome savePng(Report &report, const QString &path);
+    PrintOutcome print(Report &report, QString queue, bool showPrintDialog);
+    PrintOutcome submitJob(Report &report, const QString &queue);
     PrintOutcome saveInsteadOfPrinting(Report &report);
 
     void notifySetting(const char *setting, double value) const
@@ -119,6 +126,8 @@ QSizeF Report::pageSizeTwips() const
 void Report::setDestination(const PrintDestination &destination) { d->destination = destination; }
 void Report::setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog) { d->dialog = std::move(dialog); }
 void Report::setSettingHook(std::function<void(const QString &, double)> hook) { d->settingHook = std::move(hook); }
+void Report::setCreator(const QString &creator) { d->creator = creator; }
+void Report::setPrinterProfiles(const PrinterProfiles &profiles) { d->profiles = profiles; }
 void Report::setIgnoresPrinterPlacement(bool ignores) { d->ignoresPlacement = ignores; }
 void Report::setCancelCheck(std::function<bool()> cancelled) { d->cancelled = std::move(cancelled); }
 const PrintOutcome &Report::lastOutcome() const { return d->outcome; }
@@ -218,69 +227,87 @@ void Report::PrintReport(bool showPrintDialog)
 {
     d->outcome = PrintOutcome();
     const PrintDestination destination = d->destination;
-    PrintOutcome outcome;
-
     switch (destination.kind) {
-    case PrintDestination::Kind::PdfFile: {
-        OutputFile out(destination.target, OutputFile::Policy::Replace);
-        PdfPageSink sink(out.device(), d->title, QDir::toNativeSeparators(destination.target));
-        outcome.pages = run(sink);
-        d->throwIfCancelled();
-        outcome.kind = PrintOutcome::Kind::SavedPdf;
-        outcome.files << out.commit();
+    case PrintDestination::Kind::PdfFile:
+        d->outcome = d->savePdf(*this, destination.target);
+        break;
+    case PrintDestination::Kind::PngFile:
+        d->outcome = d->savePng(*this, destination.target);
+        break;
+    case PrintDestination::Kind::Printer:
+        d->outcome = d->print(*this, destination.target, showPrintDialog);
         break;
     }
-    case PrintDestination::Kind::PngFile: {
-        PngPageSink sink(destination.target);
-        outcome.pages = run(sink);
-        outcome.kind = PrintOutcome::Kind::SavedPng;
-        outcome.files = sink.files();
-        break;
-    }
-    case PrintDestination::Kind::Printer: {
-        // The printer is chosen before the job is made: the clerk answers the
-        // dialog first, and the printer's profile shapes the pages.
-        QString queue = destination.target;
-        if (showPrintDialog && d->dialog) {
-            const std::optional<QString> chosen = d->dialog->choosePrinter(d->title);
-            if (!chosen) {
-                outcome.kind = PrintOutcome::Kind::Cancelled;
-                break;
-            }
-            queue = *chosen;
-        }
-        if (queue.isEmpty()) {
-            if (const auto dflt = CupsPrinter::defaultDestination())
-                queue = *dflt;
-        }
-        if (queue.isEmpty()) {
-            outcome = d->saveInsteadOfPrinting(*this);
-            break;
-        }
-        // Read once per job; a damaged file stops the job before anything is made.
-        const PrinterProfile profile = d->profiles.profile(queue);
-        const PagePlacement placement = d->ignoresPlacement ? PagePlacement() : profile.placement();
+}
 
-        // The whole job is made before anything reaches CUPS, so a failing run submits nothing.
-        QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("envelope-spool-XXXXXX.pdf")));
-        const QString spoolName = QStringLiteral("the print job \"%1\" (spooled in %2)").arg(d->title, QDir::toNativeSeparators(QDir::tempPath()));
-        if (!spool.open())
-            throw EngineError(QStringLiteral("Cannot make %1: %2.").arg(spoolName, spool.errorString()));
-        PdfPageSink pdf(spool, d->title, spoolName, placement);
-        PlacementCheck sink(pdf, placement);
-        outcome.pages = run(sink); // the writer's finish flushes the file and reports a failure
-        d->throwIfCancelled();
+PrintOutcome Report::Private::savePdf(Report &report, const QString &path)
+{
+    OutputFile out(path, OutputFile::Policy::Replace);
+    PdfPageSink sink(out.device(), {title, creator}, QDir::toNativeSeparators(path));
+    PrintOutcome saved;
+    saved.pages = report.run(sink);
+    throwIfCancelled();
+    saved.kind = PrintOutcome::Kind::SavedPdf;
+    saved.files << out.commit();
+    return saved;
+}
 
-        const CupsJob job = CupsPrinter::submit(d->jobFor(queue, spool.fileName(), profile));
-        outcome.jobId = job.id;
-        outcome.queue = job.queue;
-        outcome.source = job.source;
-        outcome.profile = profile;
-        outcome.kind = PrintOutcome::Kind::Printed;
-        break;
+PrintOutcome Report::Private::savePng(Report &report, const QString &path)
+{
+    PngPageSink sink(path);
+    PrintOutcome saved;
+    saved.pages = report.run(sink);
+    saved.kind = PrintOutcome::Kind::SavedPng;
+    saved.files = sink.files();
+    return saved;
+}
+
+PrintOutcome Report::Private::print(Report &report, QString queue, bool showPrintDialog)
+{
+    // The printer is chosen before the job is made: the clerk answers the
+    // dialog first, and the printer's profile shapes the pages.
+    if (showPrintDialog && dialog) {
+        const std::optional<QString> chosen = dialog->choosePrinter(title);
+        if (!chosen) {
+            PrintOutcome dismissed;
+            dismissed.kind = PrintOutcome::Kind::Cancelled;
+            return dismissed;
+        }
+        queue = *chosen;
     }
+    if (queue.isEmpty()) {
+        if (const auto dflt = CupsPrinter::defaultDestination())
+            queue = *dflt;
     }
-    d->outcome = outcome;
+    if (queue.isEmpty())
+        return saveInsteadOfPrinting(report);
+    return submitJob(report, queue);
+}
+
+PrintOutcome Report::Private::submitJob(Report &report, const QString &queue)
+{
+    // Read once per job; a damaged file stops the job before anything is made.
+    const PrinterProfile profile = profiles ? profiles->profile(queue) : PrinterProfile();
+    const PagePlacement placement = ignoresPlacement ? PagePlacement() : profile.placement();
+
+    // The whole job is made before anything reaches CUPS, so a failing run submits nothing.
+    QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("report-spool-XXXXXX.pdf")));
+    const QString spoolName = QStringLiteral("the print job \"%1\" (spooled in %2)").arg(title, QDir::toNativeSeparators(QDir::tempPath()));
+    if (!spool.open())
+        throw EngineError(QStringLiteral("Cannot make %1: %2.").arg(spoolName, spool.errorString()));
+    PdfPageSink pdf(spool, {title, creator}, spoolName, placement);
+    PlacementCheck sink(pdf, placement);
+    PrintOutcome printed;
+    printed.pages = report.run(sink); // the writer's finish flushes the file and reports a failure
+    throwIfCancelled();
+
+    const CupsJob job = CupsPrinter::submit(jobFor(queue, spool.fileName(), profile));
+    printed.jobId = job.id;
+    printed.queue = job.queue;
+    printed.source = job.source;
+    printed.profile = profile;
+    printed.kind = PrintOutcome::Kind::Printed;
+    return printed;
 }
 
 PrintOutcome Report::Private::saveInsteadOfPrinting(Report &report)
@@ -288,7 +315,7 @@ PrintOutcome Report::Private::saveInsteadOfPrinting(Report &report)
     // No printer here: keep the output as a PDF named after the report, never over an existing file.
     const QString path = QDir::current().filePath(title + QStringLiteral(".pdf"));
     OutputFile out(path, OutputFile::Policy::NeverReplace);
-    PdfPageSink sink(out.device(), title, QDir::toNativeSeparators(path));
+    PdfPageSink sink(out.device(), {title, creator}, QDir::toNativeSeparators(path));
     PrintOutcome saved;
     saved.pages = report.run(sink);
     throwIfCancelled();

@@ -7,6 +7,7 @@
 #include "reporting_engine/PageSettings.h"
 #include "reporting_engine/PrintDestination.h"
 #include "reporting_engine/PrintOutcome.h"
+#include "reporting_engine/PrinterProfiles.h"
 #include "reporting_engine/PrinterSettings.h"
 #include "reporting_engine/Section.h"
 #include "reporting_engine/TextBox.h"
@@ -69,6 +70,11 @@ public:
     // The dialog PrintReport(true) shows; without one it prints to the destination as set.
     void setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog);
 
+    // The program the report's PDFs say they were made by (their creator); none by default.
+    void setCreator(const QString &creator);
+    // The printer profiles a job is shaped by (see PrinterProfiles); without them
+    // every printer gets the pages as laid out, from the source the report asks for.
+    void setPrinterProfiles(const PrinterProfiles &profiles);
     // A printer's profile moves and turns what is sent to it; a report that
     // measures the printer (a calibration page) is printed as laid out.
     void setIgnoresPrinterPlacement(bool ignores);

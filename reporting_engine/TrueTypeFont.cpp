@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <functional>
 
 namespace engine {
 namespace {
@@ -60,6 +61,47 @@ constexpr std::uint16_t moreComponents = 0x0020;
 constexpr std::uint16_t haveXYScale = 0x0040;
 constexpr std::uint16_t haveTwoByTwo = 0x0080;
 
+struct FontTable {
+    std::array<char, 4> tag;
+    QByteArray data;
+};
+
+// A font file of these tables (in tag order): the directory, the tables, and the
+// head table's checksum adjustment over the whole file.
+QByteArray fontFile(const std::vector<FontTable> &tables)
+{
+    const auto count = std::uint16_t(tables.size());
+    std::uint16_t power = 1, log2 = 0;
+    while (power * 2 <= count) {
+        power *= 2;
+        ++log2;
+    }
+    QByteArray out;
+    append32(out, 0x00010000);
+    append16(out, count);
+    append16(out, std::uint16_t(power * 16));
+    append16(out, log2);
+    append16(out, std::uint16_t(count * 16 - power * 16));
+    std::uint32_t offset = 12 + 16u * count;
+    for (const FontTable &t : tables) {
+        out.append(t.tag.data(), 4);
+        append32(out, checksum(t.data));
+        append32(out, offset);
+        append32(out, std::uint32_t(t.data.size()));
+        offset += (std::uint32_t(t.data.size()) + 3) & ~3u;
+    }
+    qsizetype headAt = 0;
+    for (const FontTable &t : tables) {
+        if (t.tag == std::array<char, 4>{'h', 'e', 'a', 'd'})
+            headAt = out.size();
+        out.append(t.data);
+        while (out.size() % 4)
+            out.append('\0');
+    }
+    put32(out, headAt + 8, 0xB1B0AFBAu - checksum(out));
+    return out;
+}
+
 } // namespace
 
 struct TrueTypeFont::Private {
@@ -71,7 +113,91 @@ struct TrueTypeFont::Private {
 
     QByteArray table(const char tag[4]) const { return font.fontTable(tag); }
     std::uint32_t glyphOffset(int g) const { return longLoca ? u32(loca, qsizetype(g) * 4) : 2u * u16(loca, qsizetype(g) * 2); }
+
+    std::vector<bool> glyphsToKeep(const std::vector<bool> &usedGlyphs) const;
+    void forEachComponent(int glyph, const std::function<void(int)> &component) const;
+    void keptOutlines(const std::vector<bool> &keep, QByteArray &glyfOut, QByteArray &locaOut) const;
+    QByteArray metricsOfKept(const std::vector<bool> &keep) const;
 };
+
+std::vector<bool> TrueTypeFont::Private::glyphsToKeep(const std::vector<bool> &usedGlyphs) const
+{
+    std::vector<bool> keep(size_t(glyphs), false);
+    std::vector<int> work;
+    auto want = [&](int g) {
+        if (g >= 0 && g < glyphs && !keep[size_t(g)]) {
+            keep[size_t(g)] = true;
+            work.push_back(g);
+        }
+    };
+    want(0); // .notdef: shown for anything the font lacks
+    for (size_t g = 0; g < usedGlyphs.size(); ++g)
+        if (usedGlyphs[g])
+            want(int(g));
+    // A composite glyph draws its components: keep them too, however deep.
+    while (!work.empty()) {
+        const int g = work.back();
+        work.pop_back();
+        forEachComponent(g, want);
+    }
+    return keep;
+}
+
+void TrueTypeFont::Private::forEachComponent(int glyph, const std::function<void(int)> &component) const
+{
+    const std::uint32_t start = glyphOffset(glyph), end = glyphOffset(glyph + 1);
+    if (end <= start + 10 || end > std::uint32_t(glyf.size()) || s16(glyf, start) >= 0)
+        return; // empty, damaged or a simple glyph
+    qsizetype at = qsizetype(start) + 10;
+    for (;;) {
+        const std::uint16_t flags = u16(glyf, at);
+        component(u16(glyf, at + 2));
+        at += 4 + ((flags & argsAreWords) ? 4 : 2);
+        if (flags & haveScale)
+            at += 2;
+        else if (flags & haveXYScale)
+            at += 4;
+        else if (flags & haveTwoByTwo)
+            at += 8;
+        if (!(flags & moreComponents) || at >= qsizetype(end))
+            return;
+    }
+}
+
+// The kept glyphs' outlines, every glyph keeping its number, and their long-format index.
+void TrueTypeFont::Private::keptOutlines(const std::vector<bool> &keep, QByteArray &glyfOut, QByteArray &locaOut) const
+{
+    locaOut.reserve((qsizetype(glyphs) + 1) * 4);
+    for (int g = 0; g < glyphs; ++g) {
+        append32(locaOut, std::uint32_t(glyfOut.size()));
+        if (!keep[size_t(g)])
+            continue;
+        const std::uint32_t start = glyphOffset(g), end = glyphOffset(g + 1);
+        if (end > start && end <= std::uint32_t(glyf.size())) {
+            glyfOut.append(glyf.constData() + start, end - start);
+            while (glyfOut.size() % 4)
+                glyfOut.append('\0');
+        }
+    }
+    append32(locaOut, std::uint32_t(glyfOut.size()));
+}
+
+QByteArray TrueTypeFont::Private::metricsOfKept(const std::vector<bool> &keep) const
+{
+    // Advances of glyphs left out are zeroed: nothing draws them, and zeros compress away.
+    QByteArray out = hmtx;
+    const int longMetrics = u16(hhea, 34);
+    for (int g = 0; g < glyphs; ++g) {
+        if (keep[size_t(g)])
+            continue;
+        const qsizetype at = g < longMetrics ? qsizetype(g) * 4 : qsizetype(longMetrics) * 4 + qsizetype(g - longMetrics) * 2;
+        if (g < longMetrics && at + 4 <= out.size())
+            put32(out, at, 0);
+        else if (g >= longMetrics && at + 2 <= out.size())
+            put16(out, at, 0);
+    }
+    return out;
+}
 
 TrueTypeFont::TrueTypeFont(const QRawFont &font) : d(std::make_unique<Private>())
 {
@@ -160,80 +286,16 @@ QString TrueTypeFont::postScriptName() const
 
 QByteArray TrueTypeFont::subset(const std::vector<bool> &usedGlyphs) const
 {
-    const int n = d->glyphs;
-    std::vector<bool> keep(size_t(n), false);
-    std::vector<int> work;
-    auto want = [&](int g) {
-        if (g >= 0 && g < n && !keep[size_t(g)]) {
-            keep[size_t(g)] = true;
-            work.push_back(g);
-        }
-    };
-    want(0); // .notdef: shown for anything the font lacks
-    for (size_t g = 0; g < usedGlyphs.size(); ++g)
-        if (usedGlyphs[g])
-            want(int(g));
-    // A composite glyph draws its components: keep them too, however deep.
-    while (!work.empty()) {
-        const int g = work.back();
-        work.pop_back();
-        const std::uint32_t start = d->glyphOffset(g), end = d->glyphOffset(g + 1);
-        if (end <= start + 10 || end > std::uint32_t(d->glyf.size()) || s16(d->glyf, start) >= 0)
-            continue;
-        qsizetype at = qsizetype(start) + 10;
-        for (;;) {
-            const std::uint16_t flags = u16(d->glyf, at);
-            want(u16(d->glyf, at + 2));
-            at += 4 + ((flags & argsAreWords) ? 4 : 2);
-            if (flags & haveScale)
-                at += 2;
-            else if (flags & haveXYScale)
-                at += 4;
-            else if (flags & haveTwoByTwo)
-                at += 8;
-            if (!(flags & moreComponents) || at >= qsizetype(end))
-                break;
-        }
-    }
-
+    const std::vector<bool> keep = d->glyphsToKeep(usedGlyphs);
     QByteArray glyf, loca;
-    loca.reserve((qsizetype(n) + 1) * 4);
-    for (int g = 0; g < n; ++g) {
-        append32(loca, std::uint32_t(glyf.size()));
-        if (!keep[size_t(g)])
-            continue;
-        const std::uint32_t start = d->glyphOffset(g), end = d->glyphOffset(g + 1);
-        if (end > start && end <= std::uint32_t(d->glyf.size())) {
-            glyf.append(d->glyf.constData() + start, end - start);
-            while (glyf.size() % 4)
-                glyf.append('\0');
-        }
-    }
-    append32(loca, std::uint32_t(glyf.size()));
-
-    // Advances of glyphs left out are zeroed: nothing draws them, and zeros compress away.
-    QByteArray hmtx = d->hmtx;
-    const int longMetrics = u16(d->hhea, 34);
-    for (int g = 0; g < n; ++g) {
-        if (keep[size_t(g)])
-            continue;
-        const qsizetype at = g < longMetrics ? qsizetype(g) * 4 : qsizetype(longMetrics) * 4 + qsizetype(g - longMetrics) * 2;
-        if (g < longMetrics && at + 4 <= hmtx.size())
-            put32(hmtx, at, 0);
-        else if (g >= longMetrics && at + 2 <= hmtx.size())
-            put16(hmtx, at, 0);
-    }
+    d->keptOutlines(keep, glyf, loca);
 
     QByteArray head = d->head;
     put32(head, 8, 0); // checkSumAdjustment, set once the whole file is known
     put16(head, 50, 1); // loca is written in the long format
 
-    struct Table {
-        std::array<char, 4> tag;
-        QByteArray data;
-    };
     // In tag order, as the table directory must be.
-    std::vector<Table> tables;
+    std::vector<FontTable> tables;
     auto add = [&](const char tag[5], QByteArray data) {
         if (!data.isEmpty())
             tables.push_back({{tag[0], tag[1], tag[2], tag[3]}, std::move(data)});
@@ -243,41 +305,11 @@ QByteArray TrueTypeFont::subset(const std::vector<bool> &usedGlyphs) const
     add("glyf", glyf);
     add("head", head);
     add("hhea", d->hhea);
-    add("hmtx", hmtx);
+    add("hmtx", d->metricsOfKept(keep));
     add("loca", loca);
     add("maxp", d->maxp);
     add("prep", d->table("prep"));
-
-    const auto count = std::uint16_t(tables.size());
-    std::uint16_t power = 1, log2 = 0;
-    while (power * 2 <= count) {
-        power *= 2;
-        ++log2;
-    }
-    QByteArray out;
-    append32(out, 0x00010000);
-    append16(out, count);
-    append16(out, std::uint16_t(power * 16));
-    append16(out, log2);
-    append16(out, std::uint16_t(count * 16 - power * 16));
-    std::uint32_t offset = 12 + 16u * count;
-    qsizetype headAt = 0;
-    for (const Table &t : tables) {
-        out.append(t.tag.data(), 4);
-        append32(out, checksum(t.data));
-        append32(out, offset);
-        append32(out, std::uint32_t(t.data.size()));
-        offset += (std::uint32_t(t.data.size()) + 3) & ~3u;
-    }
-    for (const Table &t : tables) {
-        if (t.tag == std::array<char, 4>{'h', 'e', 'a', 'd'})
-            headAt = out.size();
-        out.append(t.data);
-        while (out.size() % 4)
-            out.append('\0');
-    }
-    put32(out, headAt + 8, 0xB1B0AFBAu - checksum(out));
-    return out;
+    return fontFile(tables);
 }
 
 } // namespace engine

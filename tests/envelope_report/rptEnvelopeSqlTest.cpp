@@ -38,12 +38,12 @@ protected:
             GTEST_SKIP() << why->toStdString();
         }
         db.emplace(GetParam());
-        engine::DatabaseConnection::openDefault(db->url());
+        engine::DatabaseConnection::open(db->url(), QStringLiteral("tests"));
     }
     void TearDown() override
     {
         report.reset();
-        engine::DatabaseConnection::closeDefault();
+        engine::DatabaseConnection::close();
         db.reset();
     }
 
@@ -84,7 +84,7 @@ TEST_P(EnvelopeWithQuery, NoRecordWarnsAndStillPrintsTheEnvelope)
 
 TEST_P(EnvelopeWithQuery, EmptySqlTouchesNoDatabase)
 {
-    engine::DatabaseConnection::closeDefault(); // any use of a connection would now fail
+    engine::DatabaseConnection::close(); // any use of a connection would now fail
     makeReport(QString()).PrintReport(false);
     EXPECT_EQ(presenter->texts(), (QStringList{caseElse, addressee, newEof}));
 }

@@ -182,6 +182,7 @@ TEST_F(EnvelopeFixture, PrintedEnvelopeHasItsLinesInsideTheAddresseeBox)
     EXPECT_EQ(pdf.pageCount(), 1);
     EXPECT_EQ(pdf.pageSizePoints(), QSizeF(684, 297));
     EXPECT_TRUE(pdf.allFontsEmbedded());
+    EXPECT_EQ(pdf.creator(), QStringLiteral("Korva envelope printer")); // the engine names no product itself
 
     const QRectF addressBox(6300 / 20.0, 2970 / 20.0, 3510 / 20.0, 1080 / 20.0); // points
     const QStringList expected{QStringLiteral("Orrin"), QStringLiteral("Vask"), QStringLiteral("123"), QStringLiteral("Here"),

@@ -38,6 +38,13 @@ QSizeF PdfReport::pageSizePoints() const
     return m.hasMatch() ? QSizeF(m.captured(1).toDouble(), m.captured(2).toDouble()) : QSizeF();
 }
 
+QString PdfReport::creator() const
+{
+    const auto m = QRegularExpression(QStringLiteral("^Creator:\\s+(.*)$"), QRegularExpression::MultilineOption)
+                       .match(run(QStringLiteral("pdfinfo"), {m_path}));
+    return m.hasMatch() ? m.captured(1).trimmed() : QString();
+}
+
 QStringList PdfReport::fonts() const
 {
     QStringList out;

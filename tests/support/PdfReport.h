@@ -23,6 +23,7 @@ public:
 
     int pageCount() const;
     QSizeF pageSizePoints() const;
+    QString creator() const;          // the program the document says made it
     QStringList fonts() const;        // embedded font names
     bool allFontsEmbedded() const;
     std::vector<Word> words() const;
