@@ -1,11 +1,9 @@
 #include "reporting_engine/IntelligentMailEncoder.h"
 
 #include "reporting_engine/EngineError.h"
-
-#include <zint.h>
+#include "reporting_engine/ZintSymbol.h"
 
 #include <algorithm>
-#include <memory>
 
 namespace engine {
 
@@ -17,11 +15,6 @@ constexpr qsizetype trackingLength = 20;
 constexpr int topRow = 0;
 constexpr int trackerRow = 1;
 constexpr int bottomRow = 2;
-
-struct ZintDeleter {
-    void operator()(zint_symbol *symbol) const { ZBarcode_Delete(symbol); }
-};
-using ZintSymbolPtr = std::unique_ptr<zint_symbol, ZintDeleter>;
 
 bool isAsciiDigit(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
@@ -87,10 +80,7 @@ IntelligentMailEncoder::BarStates IntelligentMailEncoder::barStates(const QStrin
     validate(data);
     const QByteArray bytes = data.toLatin1(); // only ASCII digits and one hyphen are left
 
-    ZintSymbolPtr symbol(ZBarcode_Create());
-    if (!symbol)
-        throw invalid(data, QStringLiteral("zint could not allocate a symbol"));
-    symbol->symbology = BARCODE_USPS_IMAIL;
+    const ZintSymbol::Pointer symbol = ZintSymbol::create(BARCODE_USPS_IMAIL, data);
     // The input is validated above, so a warning is as bad as an error.
     const int status = ZBarcode_Encode(symbol.get(), reinterpret_cast<const unsigned char *>(bytes.constData()),
                                        static_cast<int>(bytes.size()));

@@ -1,15 +1,13 @@
 #include "reporting_engine/PostnetEncoder.h"
 
 #include "reporting_engine/EngineError.h"
+#include "reporting_engine/ZintSymbol.h"
 #include "reporting_engine/ZipCode.h"
-
-#include <zint.h>
 
 #include <algorithm>
 #include <array>
 #include <cmath>
 #include <limits>
-#include <memory>
 
 namespace engine {
 
@@ -26,11 +24,6 @@ constexpr qsizetype maxDigits = 11;
 // Two frame bars, five bars for each data digit and for the check digit.
 constexpr int barCountFor(qsizetype digitCount) { return 2 + 5 * (static_cast<int>(digitCount) + 1); }
 constexpr int maxBars = barCountFor(maxDigits);
-
-struct ZintDeleter {
-    void operator()(zint_symbol *symbol) const { ZBarcode_Delete(symbol); }
-};
-using ZintSymbolPtr = std::unique_ptr<zint_symbol, ZintDeleter>;
 
 std::optional<QString> routingDigits(const ZipCode &zip)
 {
@@ -96,6 +89,68 @@ int digitOf(const bool *tall)
     return value == 11 ? 0 : value;
 }
 
+// Which of zint's bars for the digits are tall, left to right; count is how many bars it drew.
+struct TallBars {
+    std::array<bool, maxBars> tall{};
+    int count = 0;
+};
+
+TallBars zintTallBars(const QString &digits)
+{
+    std::array<unsigned char, maxDigits> data{};
+    for (qsizetype i = 0; i < digits.size(); ++i)
+        data[static_cast<std::size_t>(i)] = static_cast<unsigned char>(digits[i].unicode());
+
+    const ZintSymbol::Pointer symbol = ZintSymbol::create(BARCODE_POSTNET, digits);
+    symbol->output_options |= COMPLIANT_HEIGHT;
+    symbol->show_hrt = 0;
+    // The input is validated before, so any warning (a non-standard length) is as bad as an error.
+    const int status =
+        ZBarcode_Encode_and_Buffer_Vector(symbol.get(), data.data(), static_cast<int>(digits.size()), 0);
+    if (status != 0 || !symbol->vector)
+        throw EngineError(QStringLiteral("zint could not encode POSTNET \"%1\": %2")
+                              .arg(digits, QString::fromLatin1(symbol->errtxt)));
+
+    std::array<ZintBar, maxBars> zintBars{};
+    TallBars result;
+    result.count = readZintBars(*symbol->vector, zintBars, digits);
+    const int expected = barCountFor(digits.size());
+    if (result.count != expected)
+        throw EngineError(QStringLiteral("zint drew %1 POSTNET bars for \"%2\", expected %3")
+                              .arg(result.count)
+                              .arg(digits)
+                              .arg(expected));
+
+    float tallest = 0;
+    float shortest = zintBars[0].bottom - zintBars[0].top;
+    for (int i = 0; i < result.count; ++i) {
+        const float h = zintBars[static_cast<std::size_t>(i)].bottom - zintBars[static_cast<std::size_t>(i)].top;
+        tallest = std::max(tallest, h);
+        shortest = std::min(shortest, h);
+    }
+    if (tallest <= shortest) // all of one height: nothing to read
+        throw EngineError(QStringLiteral("zint's POSTNET bars for \"%1\" do not read back as its digits").arg(digits));
+    const float threshold = (tallest + shortest) / 2;
+    for (int i = 0; i < result.count; ++i) {
+        const ZintBar &bar = zintBars[static_cast<std::size_t>(i)];
+        result.tall[static_cast<std::size_t>(i)] = bar.bottom - bar.top > threshold;
+    }
+    return result;
+}
+
+// Reads the bars back before trusting them: a misread of zint's output must not print
+// bars for another ZIP code.
+void checkReadsBack(const TallBars &bars, const QString &digits, int checkDigit)
+{
+    bool readsBack = bars.tall[0] && bars.tall[static_cast<std::size_t>(bars.count - 1)];
+    for (qsizetype d = 0; readsBack && d <= digits.size(); ++d) {
+        const int want = d < digits.size() ? digits[d].unicode() - u'0' : checkDigit;
+        readsBack = digitOf(bars.tall.data() + 1 + 5 * d) == want;
+    }
+    if (!readsBack)
+        throw EngineError(QStringLiteral("zint's POSTNET bars for \"%1\" do not read back as its digits").arg(digits));
+}
+
 } // namespace
 
 std::optional<QString> PostnetEncoder::digitsForValue(const QVariant &value)
@@ -140,66 +195,19 @@ BarcodeSymbol PostnetEncoder::encode(const QString &digits)
     if (!zip.isValid())
         throw EngineError(QStringLiteral("POSTNET encodes 5, 9 or 11 digits, not \"%1\"").arg(digits));
 
-    std::array<unsigned char, maxDigits> data{};
-    for (qsizetype i = 0; i < digits.size(); ++i)
-        data[static_cast<std::size_t>(i)] = static_cast<unsigned char>(digits[i].unicode());
-
-    ZintSymbolPtr symbol(ZBarcode_Create());
-    if (!symbol)
-        throw EngineError(QStringLiteral("zint could not allocate a symbol for \"%1\"").arg(digits));
-    symbol->symbology = BARCODE_POSTNET;
-    symbol->output_options |= COMPLIANT_HEIGHT;
-    symbol->show_hrt = 0;
-    // The input is validated above, so any warning (a non-standard length) is as bad as an error.
-    const int status =
-        ZBarcode_Encode_and_Buffer_Vector(symbol.get(), data.data(), static_cast<int>(digits.size()), 0);
-    if (status != 0 || !symbol->vector)
-        throw EngineError(QStringLiteral("zint could not encode POSTNET \"%1\": %2")
-                              .arg(digits, QString::fromLatin1(symbol->errtxt)));
-
-    std::array<ZintBar, maxBars> zintBars{};
-    const int count = readZintBars(*symbol->vector, zintBars, digits);
-    const int expected = barCountFor(digits.size());
-    if (count != expected)
-        throw EngineError(QStringLiteral("zint drew %1 POSTNET bars for \"%2\", expected %3")
-                              .arg(count)
-                              .arg(digits)
-                              .arg(expected));
-
-    float tallest = 0;
-    float shortest = zintBars[0].bottom - zintBars[0].top;
-    for (int i = 0; i < count; ++i) {
-        const float h = zintBars[static_cast<std::size_t>(i)].bottom - zintBars[static_cast<std::size_t>(i)].top;
-        tallest = std::max(tallest, h);
-        shortest = std::min(shortest, h);
-    }
-    const float threshold = (tallest + shortest) / 2;
-    std::array<bool, maxBars> tall{};
-    for (int i = 0; i < count; ++i) {
-        const ZintBar &bar = zintBars[static_cast<std::size_t>(i)];
-        tall[static_cast<std::size_t>(i)] = bar.bottom - bar.top > threshold;
-    }
-
-    // Read the bars back before trusting them: a misread of zint's output must not print
-    // bars for another ZIP code.
+    const TallBars bars = zintTallBars(digits);
     const int checkDigit = checkDigitFor(digits);
-    bool readsBack = tallest > shortest && tall[0] && tall[static_cast<std::size_t>(count - 1)];
-    for (qsizetype d = 0; readsBack && d <= digits.size(); ++d) {
-        const int want = d < digits.size() ? digits[d].unicode() - u'0' : checkDigit;
-        readsBack = digitOf(tall.data() + 1 + 5 * d) == want;
-    }
-    if (!readsBack)
-        throw EngineError(QStringLiteral("zint's POSTNET bars for \"%1\" do not read back as its digits").arg(digits));
+    checkReadsBack(bars, digits, checkDigit);
 
     BarcodeSymbol result;
     result.digits = digits;
     result.humanReadable = zip.printed();
     result.checkDigit = checkDigit;
-    result.width = (count - 1) * barPitch + barWidth;
+    result.width = (bars.count - 1) * barPitch + barWidth;
     result.height = tallBarHeight;
-    result.bars.reserve(static_cast<std::size_t>(count));
-    for (int i = 0; i < count; ++i) {
-        const double height = tall[static_cast<std::size_t>(i)] ? tallBarHeight : shortBarHeight;
+    result.bars.reserve(static_cast<std::size_t>(bars.count));
+    for (int i = 0; i < bars.count; ++i) {
+        const double height = bars.tall[static_cast<std::size_t>(i)] ? tallBarHeight : shortBarHeight;
         result.bars.push_back({i * barPitch, tallBarHeight - height, barWidth, height});
     }
     return result;
