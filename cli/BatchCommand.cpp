@@ -3,6 +3,7 @@
 #include "cli/CommandUsage.h"
 #include "cli/ExitStatus.h"
 #include "cli/InterruptGuard.h"
+#include "cli/MailOptions.h"
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
 #include "cli/ProgressMeter.h"
@@ -24,7 +25,8 @@ namespace cli {
 const char BatchCommand::usageLine[] =
     "Usage: envelope batch (--csv FILE | --database URL --query SQL) [--columns name=COL,...]\n"
     "                      [--pdf FILE | --png-dir DIR | --printer QUEUE [--wait [SECONDS]]]\n"
-    "                      [--on-bad-record print|skip|stop]\n";
+    "                      [--on-bad-record print|skip|stop]\n"
+    "                      [--barcode postnet|imb] [--mailer-id DIGITS] [--service-type DIGITS] [--barcode-id DIGITS] [--serial NUMBER]\n";
 
 namespace {
 
@@ -35,8 +37,8 @@ const char helpText[] =
     "  --database URL         or a database, opened read-only: sqlite:PATH or postgresql://user@host:port/db\n"
     "  --query SQL            the query giving the addressees (with --database)\n"
     "  --columns MAPPING      where each part of the address is, e.g. name=FullName,zip=Zip5;\n"
-    "                         parts: name street1 street2 city state zip (default: a column of that name;\n"
-    "                         street2 may be absent)\n"
+    "                         parts: name street1 street2 city state zip imb (default: a column of that name;\n"
+    "                         street2 and imb, a whole Intelligent Mail tracking code, may be absent)\n"
     "  --pdf FILE             write one PDF (it appears only when complete)\n"
     "  --png-dir DIR          write envelope.png, envelope-2.png, ... into DIR\n"
     "  --printer QUEUE        one print job on this CUPS queue, sent once the whole job is made\n"
@@ -44,8 +46,10 @@ const char helpText[] =
     "  --wait [SECONDS]       follow the print job until it has printed, at most SECONDS (default 120)\n"
     "  --on-bad-record WHAT   a record with a ZIP that is not 5 or 9 digits, no name, or more than four address\n"
     "                         lines: print (default; printed without a barcode), skip, or stop (the whole\n"
-    "                         input is checked first and nothing is made when any record is bad)\n\n"
-    "Bad records are listed on standard error. Progress shows there when it is a terminal; a summary\n"
+    "                         input is checked first and nothing is made when any record is bad)\n";
+
+const char helpTail[] =
+    "\nBad records are listed on standard error. Progress shows there when it is a terminal; a summary\n"
     "line always ends the run. Exit status: 0 done, 1 failed or stopped, 2 bad usage, 130 interrupted.\n";
 
 using Policy = envelope::BatchEnvelopeReport::BadRecords;
@@ -59,6 +63,7 @@ struct Invocation {
     engine::PrintDestination destination = engine::PrintDestination::defaultPrinter();
     QString pngDir;
     std::optional<int> waitSeconds;
+    envelope::MailSettings mail;
 };
 
 using UsageError = OptionParser::UsageError;
@@ -74,7 +79,12 @@ struct Options {
     QCommandLineOption onBad = OptionParser::withValue("on-bad-record", "WHAT");
     QCommandLineOption wait = OptionParser::withValue("wait", "SECONDS");
 
-    QList<QCommandLineOption> all() const { return {csv, database, query, columns, pdf, pngDir, printer, onBad, wait}; }
+    MailOptions mail;
+
+    QList<QCommandLineOption> all() const
+    {
+        return QList<QCommandLineOption>{csv, database, query, columns, pdf, pngDir, printer, onBad, wait} + mail.all();
+    }
 };
 
 void readSource(const OptionParser &parser, const Options &o, Invocation &inv)
@@ -150,10 +160,12 @@ bool parse(const QStringList &arguments, Invocation &inv)
     readSource(parser, o, inv);
     readRecordRules(parser, o, inv);
     readOutput(parser, o, inv);
+    inv.mail = o.mail.read(parser);
     return true;
 }
 
-const CommandUsage usage(QStringLiteral("envelope batch"), BatchCommand::usageLine, QString::fromLatin1(helpText));
+const CommandUsage usage(QStringLiteral("envelope batch"), BatchCommand::usageLine,
+                         QString::fromLatin1(helpText) + QLatin1String(MailOptions::helpText) + QLatin1String(helpTail));
 
 QString describeOutcome(const engine::PrintOutcome &outcome, const QString &pngDir)
 {
@@ -193,6 +205,7 @@ envelope::BatchEnvelopeReport::Listener listenerFor(ProgressMeter &meter)
         meter.update(t.printed + t.skipped, fraction);
     };
     listener.interrupted = &InterruptGuard::raised;
+    listener.warning = [&meter](const QString &text) { meter.note(CommandIo::message(text)); };
     return listener;
 }
 
@@ -226,6 +239,7 @@ struct BatchCommand::Private {
                 return ExitStatus::failed;
             }
         }
+        report.setMailSettings(inv.mail);
         report.setDestination(inv.destination);
         report.PrintReport(false);
         return summarise(inv, report.tally(), report.lastOutcome(), meter);

@@ -3,6 +3,7 @@
 #include "cli/BatchCommand.h"
 #include "cli/CommandUsage.h"
 #include "cli/ExitStatus.h"
+#include "cli/MailOptions.h"
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
 #include "envelope_report/EnvelopeProduct.h"
@@ -20,10 +21,11 @@ namespace {
 
 const char usageLine[] = "Usage: envelope [--name TEXT] [--street1 TEXT] [--street2 TEXT] [--city TEXT] [--state TEXT]\n"
                          "                [--zip NUMBER] [--sql TEXT [--database URL]] [--printer QUEUE [--wait [SECONDS]] | --pdf FILE | --png FILE]\n"
+                         "                [--barcode postnet|imb] [--mailer-id DIGITS] [--service-type DIGITS] [--barcode-id DIGITS] [--serial NUMBER]\n"
                          "       envelope printers | printer-profile QUEUE [...] | calibrate (--printer QUEUE | --pdf FILE)\n";
 
 const char helpText[] =
-    "Prints one No. 10 envelope: the addressee block, the POSTNET barcode of its ZIP code and the\n"
+    "Prints one No. 10 envelope: the addressee block, the postal barcode of its ZIP code and the\n"
     "return address of the office whose program this is (chosen by this executable's name).\n\n"
     "  --name TEXT       addressee's name             (default: Orrin Vask)\n"
     "  --street1 TEXT    first street line            (default: 123 Here Rd.)\n"
@@ -40,8 +42,10 @@ const char helpText[] =
     "  --wait [SECONDS]  follow the print job until it has printed, at most SECONDS (default 120);\n"
     "                    exit status 1 with the printer's reasons when it did not\n"
     "  --png FILE        write a PNG picture instead of printing\n"
-    "  --help            show this help\n\n"
-    "The report's messages go to standard error. Exit status: 0 printed, 1 failed, 2 bad usage.\n";
+    "  --help            show this help\n";
+
+const char helpTail[] =
+    "\nThe report's messages go to standard error. Exit status: 0 printed, 1 failed, 2 bad usage.\n";
 
 struct Invocation {
     QString name = QStringLiteral("Orrin Vask");
@@ -54,6 +58,7 @@ struct Invocation {
     QString database;
     engine::PrintDestination destination = engine::PrintDestination::defaultPrinter();
     std::optional<int> waitSeconds;
+    envelope::MailSettings mail;
 };
 
 using UsageError = OptionParser::UsageError;
@@ -72,7 +77,12 @@ struct Options {
     QCommandLineOption png = OptionParser::withValue("png", "FILE");
     QCommandLineOption wait = OptionParser::withValue("wait", "SECONDS");
 
-    QList<QCommandLineOption> all() const { return {name, street1, street2, city, state, zip, sql, database, printer, pdf, png, wait}; }
+    MailOptions mail;
+
+    QList<QCommandLineOption> all() const
+    {
+        return QList<QCommandLineOption>{name, street1, street2, city, state, zip, sql, database, printer, pdf, png, wait} + mail.all();
+    }
 };
 
 void readAddressee(const OptionParser &parser, const Options &o, Invocation &inv)
@@ -132,11 +142,12 @@ bool parse(const QStringList &arguments, Invocation &inv)
     readAddressee(parser, o, inv);
     readQuery(parser, o, inv);
     readOutput(parser, o, inv);
+    inv.mail = o.mail.read(parser);
     return true;
 }
 
 const CommandUsage usage(QStringLiteral("envelope"), usageLine,
-                         QString::fromLatin1(helpText) +
+                         QString::fromLatin1(helpText) + QLatin1String(MailOptions::helpText) + QLatin1String(helpTail) +
                              QLatin1String("\nMany envelopes, one per record of a CSV file or a query (see envelope batch --help):\n") +
                              QLatin1String(BatchCommand::usageLine));
 
@@ -180,6 +191,7 @@ struct EnvelopeCommand::Private {
         report->AddresseeZipCode = inv.zip;
         if (inv.sql)
             report->SQL = *inv.sql;
+        report->mailSettings = inv.mail;
         report->setDestination(inv.destination);
         report->PrintReport(false);
         return report->lastOutcome();

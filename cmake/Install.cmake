@@ -116,6 +116,7 @@ install(TARGETS korva_platform korva_reporting_engine korva_envelope_report
 # destination, print, and catch EngineError (DatabaseConnection.h for the
 # read-only database connection its SQL runs on).
 install(FILES
+    envelope_report/MailSettings.h
     envelope_report/rptEnvelope.h
     ${KORVA_EXPORT_DIR}/envelope_report/EnvelopeExport.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${KORVA_INCLUDE_SUBDIR}/envelope_report COMPONENT dev)
@@ -125,6 +126,7 @@ install(FILES
     reporting_engine/DatabaseConnection.h
     reporting_engine/EngineError.h
     reporting_engine/Fields.h
+    reporting_engine/LayeredSettings.h
     reporting_engine/MediaSourceChooser.h
     reporting_engine/PagePlacement.h
     reporting_engine/PageSettings.h
@@ -136,6 +138,7 @@ install(FILES
     reporting_engine/RecordSource.h
     reporting_engine/Report.h
     reporting_engine/Section.h
+    reporting_engine/SettingsFile.h
     reporting_engine/TextBox.h
     reporting_engine/TextStyle.h
     ${KORVA_EXPORT_DIR}/reporting_engine/EngineExport.h

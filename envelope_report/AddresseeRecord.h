@@ -15,6 +15,7 @@ struct AddresseeRecord {
     QString city;
     QString state;
     QString zip;
+    QString imb; // a batch's Intelligent Mail tracking code as given; empty when none
 
     // Fixed-width database columns come padded with blanks, and stray ones in a
     // spreadsheet would push the rest of the line off the box.

@@ -1,6 +1,7 @@
 #include "envelope_report/AddresseeValidator.h"
 
 #include "envelope_report/AddressBlock.h"
+#include "envelope_report/TrackingCode.h"
 #include "reporting_engine/ZipCode.h"
 
 namespace envelope {
@@ -29,6 +30,11 @@ AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r)
     case engine::ZipCode::Fault::WrongDigitCount:
         v.problems << QStringLiteral("the ZIP code \"%1\" has %2 digits, not 5 or 9").arg(r.zip).arg(r.zip.size());
         break;
+    }
+
+    if (!r.imb.isEmpty()) {
+        if (const QString reason = TrackingCode::problem(r.imb); !reason.isEmpty())
+            v.problems << QStringLiteral("the Intelligent Mail tracking code \"%1\" is not one: %2").arg(r.imb, reason);
     }
 
     // A bad ZIP prints as it was given: reformatting it would pass a guess off as an address.

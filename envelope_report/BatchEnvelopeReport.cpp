@@ -3,6 +3,8 @@
 #include "envelope_report/AddresseeSource.h"
 #include "envelope_report/AddresseeValidator.h"
 #include "envelope_report/EnvelopePage.h"
+#include "envelope_report/MailBarcode.h"
+#include "folders_settings/modGetParentEXEPath.h"
 #include "reporting_engine/EngineError.h"
 
 #include <optional>
@@ -23,6 +25,10 @@ struct BatchEnvelopeReport::Private {
     Tally tally;
     bool sourceUsed = false;
     bool checked = false;
+    qint64 serialsNeeded = 0; // by the last check: good records without a tracking code of their own
+    QString hostName;
+    MailSettings mailOverrides;
+    std::unique_ptr<MailBarcode> mail;
     std::optional<Pending> pending; // the record after the one being printed
 
     Private(BatchEnvelopeReport &r, AddresseeSource &s, BadRecords p, Listener l)
@@ -41,6 +47,50 @@ struct BatchEnvelopeReport::Private {
         if (sourceUsed)
             source.rewind();
         sourceUsed = true;
+    }
+
+    // Reads the whole source once, counting (and, with report, reporting) bad records and the
+    // serials the good ones need, and rewinds it.
+    void scan(bool reportBad)
+    {
+        rewindIfUsed();
+        tally = Tally();
+        serialsNeeded = 0;
+        while (true) {
+            report.throwIfCancelled();
+            const std::optional<AddresseeRecord> record = source.next();
+            if (!record)
+                break;
+            ++tally.read;
+            const AddresseeValidator::Verdict verdict = AddresseeValidator::check(*record);
+            if (verdict.good()) {
+                serialsNeeded += record->imb.isEmpty() ? 1 : 0;
+            } else {
+                ++tally.bad;
+                if (reportBad && listener.badRecord)
+                    listener.badRecord(*record, verdict.problems);
+            }
+        }
+        source.rewind();
+        sourceUsed = false;
+    }
+
+    void reserveSerials()
+    {
+        if (!mail->isIntelligentMail())
+            return;
+        if (!checked)
+            scan(false);
+        const QString warning = mail->reserve(std::uint64_t(serialsNeeded));
+        if (!warning.isEmpty() && listener.warning)
+            listener.warning(warning);
+    }
+
+    QVariant barcodeValue(const Pending &p) const
+    {
+        if (!p.verdict.good())
+            return p.verdict.barcodeValue; // none
+        return mail->valueFor(p.verdict.barcodeValue.toString(), p.record.imb);
     }
 
     // The next record to print, skipping and reporting bad ones as the policy says.
@@ -77,6 +127,7 @@ BatchEnvelopeReport::BatchEnvelopeReport(std::shared_ptr<platform::WindowsApi> a
     : engine::Report(EnvelopePage::reportTitle()), d(std::make_unique<Private>(*this, source, policy, std::move(listener)))
 {
     d->page.setReturnAddress(ReturnAddress::ofHost(*api));
+    d->hostName = folders::modGetParentEXEPath(*api).GetParentEXEName();
     // Also after the last record: an interrupt while the output is finished still keeps it from appearing.
     setCancelCheck(d->listener.interrupted);
 }
@@ -87,28 +138,26 @@ const BatchEnvelopeReport::Tally &BatchEnvelopeReport::tally() const { return d-
 
 qint64 BatchEnvelopeReport::checkInput()
 {
-    d->rewindIfUsed();
-    d->tally = Tally();
-    while (true) {
-        throwIfCancelled();
-        const std::optional<AddresseeRecord> record = d->source.next();
-        if (!record)
-            break;
-        ++d->tally.read;
-        const AddresseeValidator::Verdict verdict = AddresseeValidator::check(*record);
-        if (!verdict.good()) {
-            ++d->tally.bad;
-            if (d->listener.badRecord)
-                d->listener.badRecord(*record, verdict.problems);
-        }
-    }
-    d->source.rewind();
-    d->sourceUsed = false;
+    d->scan(true);
     d->checked = d->tally.bad == 0;
     return d->tally.bad;
 }
 
-void BatchEnvelopeReport::reportStart() { d->page.setUpPaper(); }
+void BatchEnvelopeReport::setMailSettings(const MailSettings &overrides) { d->mailOverrides = overrides; }
+
+void BatchEnvelopeReport::reportStart()
+{
+    d->mail.reset(); // gives back what an earlier run did not use
+    d->mail = std::make_unique<MailBarcode>(MailBarcode::settingsFor(d->hostName, d->mailOverrides));
+    d->page.setUpPaper(d->mail->isIntelligentMail());
+}
+
+void BatchEnvelopeReport::reportEnd(bool /*completed*/)
+{
+    // Pages may be out already (one PNG per envelope), so only the serials not handed out go back.
+    if (d->mail)
+        d->mail->releaseUnused(false);
+}
 
 void BatchEnvelopeReport::dataInitialize()
 {
@@ -117,6 +166,7 @@ void BatchEnvelopeReport::dataInitialize()
         if (const qint64 bad = checkInput())
             throw engine::EngineError(QStringLiteral("%1 bad record(s); nothing was printed.").arg(bad));
     }
+    d->reserveSerials();
     d->rewindIfUsed();
     // A check only holds for the run after it.
     d->checked = false;
@@ -141,7 +191,7 @@ void BatchEnvelopeReport::fetchData(bool &eof)
     Private::Pending current = std::move(*d->pending);
     d->pending = d->nextPrintable();
 
-    d->page.fill(current.record, current.verdict.zipText, current.verdict.barcodeValue);
+    d->page.fill(current.record, current.verdict.zipText, d->barcodeValue(current));
     ++d->tally.printed;
     d->reportProgress();
     eof = !d->pending.has_value();

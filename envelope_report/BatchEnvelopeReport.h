@@ -1,6 +1,7 @@
 #pragma once
 
 #include "envelope_report/AddresseeRecord.h"
+#include "envelope_report/MailSettings.h"
 #include "reporting_engine/Report.h"
 
 #include <QStringList>
@@ -23,6 +24,10 @@ class AddresseeSource;
 // A bad addressee (see AddresseeValidator) is reported to the listener and then,
 // by the policy, printed without a barcode, left out, or, for Stop, the run ends
 // before anything is made: the whole source is checked first.
+//
+// With the Intelligent Mail barcode, a run reserves the serials of all its good records
+// without a tracking code of their own in one step (counting them first unless checkInput
+// just did), and gives back those it did not hand out when it fails or is interrupted.
 class BatchEnvelopeReport : public engine::Report {
 public:
     enum class BadRecords { Print, Skip, Stop };
@@ -41,6 +46,8 @@ public:
         // The run's cancel check: asked between records and after every page; true
         // ends the run (or the check of the input) with an EngineError, leaving no output.
         std::function<bool()> interrupted;
+        // Something the user should know that does not stop the run (the serials started again at 0).
+        std::function<void(const QString &text)> warning;
     };
 
     // The source is read by the runs and must outlive the report.
@@ -53,6 +60,10 @@ public:
     // not been done, but a caller doing it first makes nothing at all when it fails.
     qint64 checkInput();
 
+    // The postal barcode's settings that win over the host's section of mail.conf, for the
+    // next runs (see MailSettings; a serial is the first of the run's).
+    void setMailSettings(const MailSettings &overrides);
+
     // What the last run (or check) did.
     const Tally &tally() const;
 
@@ -60,6 +71,7 @@ protected:
     void reportStart() override;
     void dataInitialize() override;
     void fetchData(bool &eof) override;
+    void reportEnd(bool completed) override;
 
 private:
     struct Private;

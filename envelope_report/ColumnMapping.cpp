@@ -5,7 +5,7 @@
 namespace envelope {
 namespace {
 
-const std::array<const char *, ColumnMapping::partCount> partNames{"name", "street1", "street2", "city", "state", "zip"};
+const std::array<const char *, ColumnMapping::partCount> partNames{"name", "street1", "street2", "city", "state", "zip", "imb"};
 
 int findColumn(const QStringList &names, const QString &wanted)
 {
@@ -46,7 +46,7 @@ ColumnMapping ColumnMapping::parse(const QString &spec)
                 index = i;
         if (index < 0)
             throw engine::EngineError(QStringLiteral("--columns: \"%1\" is not a part of the address (name, street1, street2, "
-                                                     "city, state, zip)")
+                                                     "city, state, zip, imb)")
                                           .arg(part));
         if (given[index])
             throw engine::EngineError(QStringLiteral("--columns: %1 is given more than once").arg(part));
@@ -55,7 +55,7 @@ ColumnMapping ColumnMapping::parse(const QString &spec)
         given[index] = true;
         mapping.m_columns[index] = column;
     }
-    mapping.m_street2Explicit = given[static_cast<int>(Part::Street2)];
+    mapping.m_explicit = given;
     return mapping;
 }
 
@@ -68,8 +68,9 @@ ColumnMapping::Positions ColumnMapping::resolve(const QStringList &columnNames) 
             throw engine::EngineError(QStringLiteral("The input has several columns named \"%1\" but for case; name the one "
                                                      "for %2 exactly with --columns.")
                                           .arg(m_columns[i], QLatin1String(partNames[i])));
-        // Many address lists have no second street line; only one asked for by name must be there.
-        if (at < 0 && !(static_cast<Part>(i) == Part::Street2 && !m_street2Explicit))
+        // Many address lists have no second street line or tracking code; only one asked for by name must be there.
+        const bool optional = static_cast<Part>(i) == Part::Street2 || static_cast<Part>(i) == Part::Imb;
+        if (at < 0 && !(optional && !m_explicit[i]))
             throw engine::EngineError(QStringLiteral("The input has no column \"%1\" for the %2 (its columns: %3); name the "
                                                      "right one with --columns %2=COLUMN.")
                                           .arg(m_columns[i], QLatin1String(partNames[i]), columnNames.join(QStringLiteral(", "))));

@@ -8,13 +8,14 @@
 namespace envelope {
 
 // Which column of a batch's input holds each part of the address:
-// "name=COL,street1=COL,street2=COL,city=COL,state=COL,zip=COL", each part by
-// default in the column of its own name.
+// "name=COL,street1=COL,street2=COL,city=COL,state=COL,zip=COL,imb=COL", each part by
+// default in the column of its own name. imb, an Intelligent Mail tracking code from
+// mailing software, may be absent like the second street line.
 class ColumnMapping {
 public:
-    enum class Part { Name, Street1, Street2, City, State, Zip };
-    static constexpr int partCount = 6;
-    // Column positions by part; -1 for a second street line the input does not have.
+    enum class Part { Name, Street1, Street2, City, State, Zip, Imb };
+    static constexpr int partCount = 7;
+    // Column positions by part; -1 for an optional part the input does not have.
     using Positions = std::array<int, partCount>;
 
     ColumnMapping();
@@ -28,12 +29,12 @@ public:
 
     // Finds each part's column among the input's column names, by exact name or
     // else by the one name equal but for case. Throws EngineError naming the first
-    // column that is not there (the default second street line may be absent).
+    // column that is not there (the optional parts may be absent when not named).
     Positions resolve(const QStringList &columnNames) const;
 
 private:
     std::array<QString, partCount> m_columns;
-    bool m_street2Explicit = false;
+    std::array<bool, partCount> m_explicit{};
 };
 
 } // namespace envelope

@@ -47,6 +47,7 @@ std::optional<AddresseeRecord> CsvAddresseeSource::next()
     r.city = d->part(f, P::City);
     r.state = d->part(f, P::State);
     r.zip = d->part(f, P::Zip);
+    r.imb = d->part(f, P::Imb);
     return r;
 }
 

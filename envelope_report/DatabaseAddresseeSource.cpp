@@ -92,6 +92,7 @@ std::optional<AddresseeRecord> DatabaseAddresseeSource::next()
     r.street2 = d->part(P::Street2);
     r.city = d->part(P::City);
     r.state = d->part(P::State);
+    r.imb = d->part(P::Imb);
     const QString &zipColumn = d->columns[static_cast<int>(P::Zip)];
     r.zip = zipText(d->records.value(zipColumn));
     return r;

@@ -1,6 +1,11 @@
 #include "envelope_report/EnvelopeLayout.h"
 
+#include "reporting_engine/EngineError.h"
+#include "reporting_engine/IntelligentMailEncoder.h"
+#include "reporting_engine/Twips.h"
+
 #include <array>
+#include <cmath>
 
 namespace envelope {
 
@@ -17,6 +22,62 @@ std::span<const EnvelopeLayout::Box> EnvelopeLayout::boxes()
         {QStringLiteral("fldReturnAddress"), QRectF(360, 720, 3510, 810), engine::TextStyle{times, {}, {}, {}}, Kind::Text, {}},
     }};
     return layout;
+}
+
+namespace {
+
+constexpr double sideClearance = engine::twips::fromInches(0.125);
+constexpr double verticalClearance = engine::twips::fromInches(0.028);
+constexpr double clearZoneHeight = engine::twips::fromInches(0.625);
+constexpr double clearZoneWidth = engine::twips::fromInches(4.75);
+
+QString inches(const QRectF &r)
+{
+    using engine::twips::toInches;
+    return QStringLiteral("%1, %2 to %3, %4 in")
+        .arg(toInches(r.left()), 0, 'f', 3)
+        .arg(toInches(r.top()), 0, 'f', 3)
+        .arg(toInches(r.right()), 0, 'f', 3)
+        .arg(toInches(r.bottom()), 0, 'f', 3);
+}
+
+engine::EngineError misplaced(const QRectF &imb, const QString &why)
+{
+    return engine::EngineError(QStringLiteral("The Intelligent Mail barcode's box (%1 from the envelope's top-left corner) %2.")
+                                   .arg(inches(imb), why));
+}
+
+} // namespace
+
+QRectF EnvelopeLayout::intelligentMailBox()
+{
+    const QRectF postnet = boxes()[1].rectTwips;
+    constexpr double width = 4230;  // the symbol's 4218 and a little
+    constexpr double height = 400;  // the bars' 209 and an Arial 8 line
+    return QRectF(postnet.left(), postnet.top() + std::ceil(verticalClearance), width, height);
+}
+
+void EnvelopeLayout::checkIntelligentMailPlacement(std::span<const Box> layout, const QRectF &imb)
+{
+    using engine::IntelligentMailEncoder;
+    if (imb.width() < IntelligentMailEncoder::symbolWidth || imb.height() < IntelligentMailEncoder::fullBarHeight)
+        throw misplaced(imb, QStringLiteral("is smaller than the symbol (%1 x %2 in)")
+                                 .arg(engine::twips::toInches(IntelligentMailEncoder::symbolWidth), 0, 'f', 3)
+                                 .arg(engine::twips::toInches(IntelligentMailEncoder::fullBarHeight), 0, 'f', 3));
+    const auto paper = engine::PaperCatalog::paper(paperSize);
+    const QRectF page(0, 0, paper->heightTwips, paper->widthTwips); // landscape
+    const QRectF withClearance = imb.adjusted(-sideClearance, -verticalClearance, sideClearance, verticalClearance);
+    if (!page.contains(withClearance))
+        throw misplaced(imb, QStringLiteral("does not keep its clearance inside the envelope (%1)").arg(inches(page)));
+    const QRectF clearZone(page.right() - clearZoneWidth, page.bottom() - clearZoneHeight, clearZoneWidth, clearZoneHeight);
+    if (imb.intersects(clearZone))
+        throw misplaced(imb, QStringLiteral("enters the postal service's barcode clear zone (%1)").arg(inches(clearZone)));
+    for (const Box &box : layout) {
+        // The barcode box is the one the Intelligent Mail barcode takes the place of.
+        if (box.kind != Box::Kind::Barcode && withClearance.intersects(box.rectTwips))
+            throw misplaced(imb, QStringLiteral("is nearer %1 (%2) than 0.125 in at its sides or 0.028 in above and below")
+                                     .arg(box.name, inches(box.rectTwips)));
+    }
 }
 
 } // namespace envelope

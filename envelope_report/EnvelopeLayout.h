@@ -35,6 +35,19 @@ public:
 
     // In design order: the addressee block, its barcode, the return address's name line and the rest.
     static std::span<const Box> boxes();
+
+    // The barcode box when it prints the Intelligent Mail barcode: in the POSTNET box's place
+    // under the addressee block, wide enough for the 2.93 in symbol and its digits below, and
+    // one clearance lower, as the addressee box may be filled to its bottom edge.
+    static QRectF intelligentMailBox();
+
+    // Throws EngineError naming the box and the numbers when the Intelligent Mail barcode in
+    // imbBox would come nearer another box than 0.125 in left or right or 0.028 in above or
+    // below, leave the envelope, or enter the corner the postal service prints its own
+    // barcode into (the bottom 5/8 in of the rightmost 4 3/4 in). Positions are the layout's,
+    // from the envelope's top-left corner: the margins are 0, so the Detail section starts
+    // there. A printer profile's offset moves the whole page and is checked on its own.
+    static void checkIntelligentMailPlacement(std::span<const Box> layout, const QRectF &imbBox);
 };
 
 } // namespace envelope

@@ -12,6 +12,7 @@ namespace {
 const QString addressBox = QStringLiteral("fldAddress");
 
 const QString barcodeField = QStringLiteral("FooterBarCode");
+const QString barcodeBox = QStringLiteral("barPostNet");
 
 } // namespace
 
@@ -22,6 +23,7 @@ EnvelopePage::EnvelopePage(engine::Report &report) : m_report(report)
     // The design's page is Letter with one-inch margins (the engine's new page);
     // setUpPaper turns it into the envelope at every run.
     m_report.setPrintWidth(EnvelopeLayout::printWidthTwips);
+    EnvelopeLayout::checkIntelligentMailPlacement(EnvelopeLayout::boxes(), EnvelopeLayout::intelligentMailBox());
     engine::Section &detail = m_report.addSection(QStringLiteral("Detail"), EnvelopeLayout::detailHeightTwips);
     for (const EnvelopeLayout::Box &box : EnvelopeLayout::boxes()) {
         if (box.kind == EnvelopeLayout::Box::Kind::Barcode)
@@ -31,7 +33,7 @@ EnvelopePage::EnvelopePage(engine::Report &report) : m_report(report)
     }
 }
 
-void EnvelopePage::setUpPaper()
+void EnvelopePage::setUpPaper(bool intelligentMail)
 {
     m_report.pageSettings().setLeftMargin(0);
     m_report.pageSettings().setTopMargin(0);
@@ -40,7 +42,10 @@ void EnvelopePage::setUpPaper()
     m_report.printerSettings().setPaperSize(EnvelopeLayout::paperSize);
     m_report.printerSettings().setPaperSource(EnvelopeLayout::paperSource);
     m_report.pageSettings().setOrientation(EnvelopeLayout::orientation);
-    m_report.barcode(QStringLiteral("barPostNet")).setStyle(engine::Barcode::stylePostnet);
+    engine::Barcode &barcode = m_report.barcode(barcodeBox);
+    barcode.setStyle(engine::Barcode::stylePostnet);
+    barcode.setSymbology(intelligentMail ? engine::Barcode::Symbology::IntelligentMail : engine::Barcode::Symbology::Postnet);
+    barcode.setGeometry(intelligentMail ? EnvelopeLayout::intelligentMailBox() : EnvelopeLayout::boxes()[1].rectTwips);
 }
 
 void EnvelopePage::addFields() { m_report.fields().add(barcodeField); }

@@ -28,9 +28,10 @@ public:
     const ReturnAddress &returnAddress() const { return m_from; }
 
     // At the start of every run: no margins, the No. 10 envelope from the envelope
-    // feeder, landscape, POSTNET bars. Each setting goes through the engine afresh;
-    // a refused one throws with the earlier ones in force.
-    void setUpPaper();
+    // feeder, landscape, POSTNET bars or the Intelligent Mail barcode in its own box.
+    // Each setting goes through the engine afresh; a refused one throws with the
+    // earlier ones in force.
+    void setUpPaper(bool intelligentMail = false);
     // Before the first page of every run: the field the barcode prints.
     void addFields();
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reporting_engine/LayeredSettings.h"
 #include "reporting_engine/PrinterProfiles.h"
 #include "reporting_engine/Report.h"
 
@@ -15,8 +16,14 @@ public:
     static QString creator() { return QStringLiteral("Korva envelope printer"); }
     // PostgreSQL's application_name, which an administrator sees in pg_stat_activity.
     static QString databaseClientName() { return QStringLiteral("envelope"); }
-    // printers.conf lives in /etc/korva-envelope/ and $XDG_CONFIG_HOME/korva-envelope/.
+    // printers.conf and mail.conf live in /etc/korva-envelope/ and $XDG_CONFIG_HOME/korva-envelope/.
     static QString settingsFolder() { return QStringLiteral("korva-envelope"); }
+
+    // The office's postal barcode settings (MailSettings): mail.conf beside printers.conf.
+    static engine::LayeredSettings::Files mailSettingsFiles()
+    {
+        return engine::LayeredSettings::standardFiles(settingsFolder(), QStringLiteral("mail.conf"));
+    }
 
     static engine::PrinterProfiles printerProfiles()
     {

@@ -1,5 +1,6 @@
 #include "envelope_report/ImbSerialCounter.h"
 
+#include "envelope_report/TrackingCode.h"
 #include "reporting_engine/EngineError.h"
 #include "reporting_engine/OutputFile.h"
 
@@ -31,7 +32,6 @@ QString shown(const QString &path) { return QDir::toNativeSeparators(path); }
 QString systemError(int err) { return QString::fromLocal8Bit(std::strerror(err)); }
 
 bool isAsciiDigit(char c) { return c >= '0' && c <= '9'; }
-bool isAsciiDigitChar(QChar c) { return c >= QLatin1Char('0') && c <= QLatin1Char('9'); }
 
 // An exclusive lock on FILE.lock for as long as it lives. The lock file itself is never
 // replaced, so every program locks the same file while the serial file is renamed over.
@@ -128,24 +128,17 @@ void writeNext(const QString &path, std::uint64_t next)
         throw EngineError(QStringLiteral("Cannot write the serial file %1: %2.").arg(shown(path), systemError(err)));
 }
 
-bool isMailerId(const QString &id)
-{
-    const bool digits = std::all_of(id.cbegin(), id.cend(), isAsciiDigitChar);
-    // The first digit tells how long the Mailer ID is, so the two lengths must not be confused.
-    return digits && ((id.size() == 6 && id[0] != QLatin1Char('9')) || (id.size() == 9 && id[0] == QLatin1Char('9')));
-}
-
 } // namespace
 
 ImbSerialCounter::ImbSerialCounter(const QString &mailerId, const QString &serialFile) : m_mailerId(mailerId)
 {
-    if (!isMailerId(mailerId))
+    if (!TrackingCode::mailerIdProblem(mailerId).isEmpty())
         throw EngineError(QStringLiteral("The Mailer ID \"%1\" is neither 6 digits not starting with 9 nor 9 digits "
                                          "starting with 9.")
                               .arg(mailerId));
     m_defaultPath = serialFile.isEmpty();
     m_path = QFileInfo(m_defaultPath ? defaultFile(mailerId) : serialFile).absoluteFilePath();
-    m_width = mailerId.size() == 6 ? 9 : 6;
+    m_width = TrackingCode::serialWidth(mailerId);
     m_limit = 1;
     for (int i = 0; i < m_width; ++i)
         m_limit *= 10;

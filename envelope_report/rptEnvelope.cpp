@@ -1,6 +1,8 @@
 #include "envelope_report/rptEnvelope.h"
 
 #include "envelope_report/EnvelopePage.h"
+#include "envelope_report/MailBarcode.h"
+#include "folders_settings/modGetParentEXEPath.h"
 #include "platform/MessagePresenterFactory.h"
 #include "platform/WindowsApi.h"
 #include "reporting_engine/RecordSource.h"
@@ -19,6 +21,7 @@ public:
     std::shared_ptr<platform::WindowsApi> api;
     EnvelopePage page;
     std::unique_ptr<engine::RecordSource> recordSource;
+    std::unique_ptr<MailBarcode> mail; // the run's barcode, from mail.conf and the host's settings
 };
 
 // The host's message boxes carry its title, as on Windows: Qt's application name,
@@ -51,7 +54,20 @@ const QString &rptEnvelope::returnAddress() const { return d->page.returnAddress
 
 void rptEnvelope::ActiveReport_Initialize() { d->page.setReturnAddress(ReturnAddress::ofHost(*d->api)); }
 
-void rptEnvelope::ActiveReport_ReportStart() { d->page.setUpPaper(); }
+void rptEnvelope::ActiveReport_ReportStart()
+{
+    d->mail.reset(); // gives back an earlier run's serial that was not used
+    const QString host = folders::modGetParentEXEPath(*d->api).GetParentEXEName();
+    d->mail = std::make_unique<MailBarcode>(MailBarcode::settingsFor(host, mailSettings));
+    d->page.setUpPaper(d->mail->isIntelligentMail());
+}
+
+void rptEnvelope::reportEnd(bool completed)
+{
+    // A single envelope is made whole or not at all: when it was not, its serial is unused.
+    if (d->mail)
+        d->mail->releaseUnused(!completed);
+}
 
 void rptEnvelope::ActiveReport_DataInitialize()
 {
@@ -67,6 +83,10 @@ void rptEnvelope::ActiveReport_DataInitialize()
             d->api->MessageBox(QStringLiteral("No record found."), QStringLiteral("Print an Envelope"));
     }
     d->page.addFields();
+    if (d->mail->isIntelligentMail()) {
+        if (const QString warning = d->mail->reserve(1); !warning.isEmpty())
+            d->api->MessageBox(warning);
+    }
 }
 
 void rptEnvelope::ActiveReport_FetchData(bool &eof)
@@ -79,7 +99,10 @@ void rptEnvelope::ActiveReport_FetchData(bool &eof)
     addressee.street2 = AddresseeStreet2;
     addressee.city = AddresseeCity;
     addressee.state = AddresseeState;
-    d->page.fill(addressee, engine::ZipCode::fromNumber(AddresseeZipCode).printed(), QVariant::fromValue<qint32>(AddresseeZipCode));
+    const engine::ZipCode zip = engine::ZipCode::fromNumber(AddresseeZipCode);
+    const QVariant barcodeValue =
+        d->mail->isIntelligentMail() ? d->mail->valueFor(zip.routingDigits()) : QVariant::fromValue<qint32>(AddresseeZipCode);
+    d->page.fill(addressee, zip.printed(), barcodeValue);
     d->api->MessageBox(QStringLiteral("Addressee:  ") + d->page.addressBlock());
     eof = true;
     d->api->MessageBox(QStringLiteral("NewEOF:  ") + (eof ? QStringLiteral("True") : QStringLiteral("False")));

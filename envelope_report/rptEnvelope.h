@@ -1,6 +1,7 @@
 #pragma once
 
 #include "envelope_report/EnvelopeExport.h"
+#include "envelope_report/MailSettings.h"
 #include "reporting_engine/Report.h"
 
 #include <QString>
@@ -14,8 +15,9 @@ class WindowsApi;
 
 namespace envelope {
 
-// The envelope report: one No. 10 envelope with the addressee block, its POSTNET
-// barcode and the return address of the host program it runs in.
+// The envelope report: one No. 10 envelope with the addressee block, its postal
+// barcode (POSTNET, or the Intelligent Mail barcode as mail.conf or mailSettings
+// choose) and the return address of the host program it runs in.
 //
 // A host program creates it (the return address is chosen then), sets the
 // addressee members, and calls PrintReport.
@@ -36,6 +38,12 @@ public:
     std::int32_t AddresseeZipCode = 0;
     QString SQL;
 
+    // The postal barcode, for a host that chooses it itself: every field set here wins
+    // over the host's section of mail.conf (see MailSettings); read at every PrintReport.
+    // An Intelligent Mail barcode without a serial set takes the next one of its Mailer
+    // ID's counter, given back when the envelope is not made.
+    MailSettings mailSettings;
+
     const QString &returnAddressName() const;
     const QString &returnAddress() const;
 
@@ -43,6 +51,7 @@ protected:
     void reportStart() override { ActiveReport_ReportStart(); }
     void dataInitialize() override { ActiveReport_DataInitialize(); }
     void fetchData(bool &eof) override { ActiveReport_FetchData(eof); }
+    void reportEnd(bool completed) override;
 
 private:
     void ActiveReport_Initialize();

@@ -19,6 +19,8 @@ public:
     virtual Kind kind() const = 0;
     const QString &name() const { return m_name; }
     const QRectF &geometry() const { return m_geometry; }
+    // A design may move or resize a control before a run (the envelope's barcode box, by symbology).
+    void setGeometry(const QRectF &geometryTwips) { m_geometry = geometryTwips; }
 
 protected:
     Control(QString name, const QRectF &geometryTwips) : m_name(std::move(name)), m_geometry(geometryTwips) {}

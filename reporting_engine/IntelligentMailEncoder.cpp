@@ -25,21 +25,6 @@ EngineError invalid(const QString &data, const QString &reason)
     return EngineError(QStringLiteral("Intelligent Mail barcode \"%1\": %2").arg(data, reason));
 }
 
-// Checked here rather than left to zint, so the message says which part is wrong.
-void validate(const QString &data)
-{
-    const qsizetype hyphen = data.indexOf(QLatin1Char('-'));
-    const QStringView tracking = QStringView(data).left(hyphen < 0 ? data.size() : hyphen);
-    const QStringView routing = hyphen < 0 ? QStringView() : QStringView(data).mid(hyphen + 1);
-    if (tracking.size() != trackingLength || !allDigits(tracking))
-        throw invalid(data, QStringLiteral("the tracking code must be 20 digits"));
-    if (tracking[1] > QLatin1Char('4'))
-        throw invalid(data, QStringLiteral("the barcode identifier's second digit must be 0 to 4"));
-    const qsizetype n = routing.size();
-    if ((n != 0 && n != 5 && n != 9 && n != 11) || !allDigits(routing))
-        throw invalid(data, QStringLiteral("the routing code after the hyphen must be 5, 9 or 11 digits, or none"));
-}
-
 // zint 2.11 keeps each row of modules as a bit set, lowest bit first.
 bool moduleIsSet(const zint_symbol &symbol, int row, int column)
 {
@@ -75,9 +60,26 @@ IntelligentMailEncoder::BarStates readStates(const zint_symbol &symbol, const QS
 
 } // namespace
 
+// Checked here rather than left to zint, so the message says which part is wrong.
+QString IntelligentMailEncoder::problem(const QString &data)
+{
+    const qsizetype hyphen = data.indexOf(QLatin1Char('-'));
+    const QStringView tracking = QStringView(data).left(hyphen < 0 ? data.size() : hyphen);
+    const QStringView routing = hyphen < 0 ? QStringView() : QStringView(data).mid(hyphen + 1);
+    if (tracking.size() != trackingLength || !allDigits(tracking))
+        return QStringLiteral("the tracking code must be 20 digits");
+    if (tracking[1] > QLatin1Char('4'))
+        return QStringLiteral("the barcode identifier's second digit must be 0 to 4");
+    const qsizetype n = routing.size();
+    if ((n != 0 && n != 5 && n != 9 && n != 11) || !allDigits(routing))
+        return QStringLiteral("the routing code after the hyphen must be 5, 9 or 11 digits, or none");
+    return QString();
+}
+
 IntelligentMailEncoder::BarStates IntelligentMailEncoder::barStates(const QString &data)
 {
-    validate(data);
+    if (const QString reason = problem(data); !reason.isEmpty())
+        throw invalid(data, reason);
     const QByteArray bytes = data.toLatin1(); // only ASCII digits and one hyphen are left
 
     const ZintSymbol::Pointer symbol = ZintSymbol::create(BARCODE_USPS_IMAIL, data);

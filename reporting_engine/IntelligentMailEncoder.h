@@ -1,5 +1,6 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
 #include "reporting_engine/PostnetEncoder.h"
 #include "reporting_engine/Twips.h"
 
@@ -11,7 +12,7 @@ namespace engine {
 
 // Turns an Intelligent Mail barcode's data into its 65 four-state bars. Encoding and the
 // printed size only: drawing is the renderer's job.
-class IntelligentMailEncoder {
+class ENGINE_EXPORT IntelligentMailEncoder {
 public:
     enum class BarState : char { Full = 'F', Ascender = 'A', Descender = 'D', Tracker = 'T' };
     static constexpr int barCount = 65;
@@ -31,6 +32,9 @@ public:
     // optionally followed by "-" and the routing code of 5, 9 or 11 digits:
     // "01234567094987654321-01234567891". Throws EngineError naming the data otherwise.
     static BarStates barStates(const QString &data);
+
+    // Why data is not such a tracking code (and routing code), in words for the user; empty when it is one.
+    static QString problem(const QString &data);
 
     // The same bars at their printed size, top-aligned, the data as given as its human-readable
     // text. Throws as barStates does.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
+
 #include <QByteArray>
 #include <QSizeF>
 #include <QString>
@@ -10,7 +12,7 @@ namespace engine {
 
 // What the engine knows of the Windows paper-size, paper-source and orientation
 // codes, and what each one means on a real page and in a CUPS job.
-class PaperCatalog {
+class ENGINE_EXPORT PaperCatalog {
 public:
     struct Paper {
         int code;

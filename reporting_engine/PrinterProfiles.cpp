@@ -1,6 +1,7 @@
 #include "reporting_engine/PrinterProfiles.h"
 
 #include "reporting_engine/EngineError.h"
+#include "reporting_engine/LayeredSettings.h"
 #include "reporting_engine/SettingsFile.h"
 
 #include <QDir>
@@ -51,44 +52,30 @@ PrinterProfile fromEntries(const SettingsFile &file, const QString &queue, const
     return p;
 }
 
-// The file with every entry checked, so a damaged one is reported (and never
-// rewritten) whichever printer is asked for.
-SettingsFile readChecked(const QString &path)
+void check(const SettingsFile &file, const QString &queue, const SettingsFile::Entries &entries)
 {
-    SettingsFile file = SettingsFile::read(path);
-    for (const QString &queue : file.sections())
-        fromEntries(file, queue, *file.section(queue));
-    return file;
+    fromEntries(file, queue, entries);
 }
 
 } // namespace
 
 PrinterProfiles::Files PrinterProfiles::standardFiles(const QString &folder)
 {
-    QString config = qEnvironmentVariable("XDG_CONFIG_HOME");
-    if (config.isEmpty() || QDir::isRelativePath(config))
-        config = QDir::homePath() + QStringLiteral("/.config");
-    const QString inFolder = QLatin1Char('/') + folder + QLatin1Char('/') + fileName;
-    return Files{QStringLiteral("/etc") + inFolder, config + inFolder};
+    return LayeredSettings::standardFiles(folder, fileName);
 }
 
 PrinterProfiles::PrinterProfiles(Files files) : m_files(std::move(files)) {}
 
 PrinterProfile PrinterProfiles::profile(const QString &queue) const
 {
-    // Both files are read, so a damaged one is reported whichever entry wins.
-    const SettingsFile system = readChecked(m_files.system);
-    const SettingsFile user = readChecked(m_files.user);
-    if (const auto entries = user.section(queue))
-        return fromEntries(user, queue, *entries);
-    if (const auto entries = system.section(queue))
-        return fromEntries(system, queue, *entries);
+    if (const auto entry = LayeredSettings::find(m_files, {queue}, check))
+        return fromEntries(entry->file, queue, entry->entries);
     return PrinterProfile();
 }
 
 void PrinterProfiles::save(const QString &queue, const PrinterProfile &profile) const
 {
-    SettingsFile user = readChecked(m_files.user);
+    SettingsFile user = LayeredSettings::readChecked(m_files.user, check);
     SettingsFile::Entries entries;
     if (!profile.isEmpty()) {
         entries = {{keyOffsetX, QString::number(profile.offsetXInches)},

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reporting_engine/EngineExport.h"
+#include "reporting_engine/LayeredSettings.h"
 #include "reporting_engine/PrinterProfile.h"
 
 #include <QString>
@@ -17,10 +18,8 @@ namespace engine {
 //   source = envelope-feeder
 class ENGINE_EXPORT PrinterProfiles {
 public:
-    struct Files {
-        QString system; // /etc/FOLDER/printers.conf
-        QString user;   // $XDG_CONFIG_HOME/FOLDER/printers.conf (default ~/.config)
-    };
+    // /etc/FOLDER/printers.conf and $XDG_CONFIG_HOME/FOLDER/printers.conf (default ~/.config).
+    using Files = LayeredSettings::Files;
     // The files in the caller's own settings folder ("korva-envelope").
     static Files standardFiles(const QString &folder);
 

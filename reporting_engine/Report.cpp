@@ -227,17 +227,23 @@ void Report::PrintReport(bool showPrintDialog)
 {
     d->outcome = PrintOutcome();
     const PrintDestination destination = d->destination;
-    switch (destination.kind) {
-    case PrintDestination::Kind::PdfFile:
-        d->outcome = d->savePdf(*this, destination.target);
-        break;
-    case PrintDestination::Kind::PngFile:
-        d->outcome = d->savePng(*this, destination.target);
-        break;
-    case PrintDestination::Kind::Printer:
-        d->outcome = d->print(*this, destination.target, showPrintDialog);
-        break;
+    try {
+        switch (destination.kind) {
+        case PrintDestination::Kind::PdfFile:
+            d->outcome = d->savePdf(*this, destination.target);
+            break;
+        case PrintDestination::Kind::PngFile:
+            d->outcome = d->savePng(*this, destination.target);
+            break;
+        case PrintDestination::Kind::Printer:
+            d->outcome = d->print(*this, destination.target, showPrintDialog);
+            break;
+        }
+    } catch (...) {
+        reportEnd(false);
+        throw;
     }
+    reportEnd(d->outcome.kind != PrintOutcome::Kind::Cancelled);
 }
 
 PrintOutcome Report::Private::savePdf(Report &report, const QString &path)

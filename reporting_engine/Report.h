@@ -113,6 +113,9 @@ protected:
     virtual void dataInitialize() {}
     // The default has no data: one empty page.
     virtual void fetchData(bool &eof) { eof = true; }
+    // Once PrintReport is over: completed is false when it failed (it rethrows then) or
+    // the printer dialog was dismissed. It must not throw.
+    virtual void reportEnd(bool completed) { (void)completed; }
 
 private:
     struct Private;

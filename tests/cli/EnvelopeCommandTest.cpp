@@ -103,7 +103,12 @@ INSTANTIATE_TEST_SUITE_P(
                       UsageRow{"EmptyPdfName", {QStringLiteral("--pdf"), QString()}, "--pdf"},
                       UsageRow{"Repeated", {QStringLiteral("--name"), QStringLiteral("A"), QStringLiteral("--name"), QStringLiteral("B")}, "more than once"},
                       UsageRow{"StrayArgument", {QStringLiteral("extra")}, "extra"},
-                      UsageRow{"DatabaseWithoutSql", {QStringLiteral("--database"), QStringLiteral("sqlite:/tmp/x.db")}, "--sql"}),
+                      UsageRow{"DatabaseWithoutSql", {QStringLiteral("--database"), QStringLiteral("sqlite:/tmp/x.db")}, "--sql"},
+                      UsageRow{"UnknownBarcode", {QStringLiteral("--barcode"), QStringLiteral("code128")}, "--barcode \"code128\""},
+                      UsageRow{"MailerIdNineNotStartingWith9", {QStringLiteral("--mailer-id"), QStringLiteral("123456789")}, "--mailer-id \"123456789\""},
+                      UsageRow{"ServiceTypeNotThreeDigits", {QStringLiteral("--service-type"), QStringLiteral("27")}, "--service-type \"27\""},
+                      UsageRow{"BarcodeIdSecondDigit", {QStringLiteral("--barcode-id"), QStringLiteral("05")}, "--barcode-id \"05\""},
+                      UsageRow{"SerialTooLongForMailerId", {QStringLiteral("--mailer-id"), QStringLiteral("912345678"), QStringLiteral("--serial"), QStringLiteral("1234567")}, "--serial \"1234567\""}),
     [](const auto &row) { return std::string(row.param.name); });
 
 TEST_F(EnvelopeCommandTest, UnwritableOutputIsFatalAndNamesTheFile)

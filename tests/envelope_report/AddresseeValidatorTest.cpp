@@ -34,6 +34,12 @@ AddresseeRecord rec(const char *zip, const char *name = "Ann Lee", const char *s
     return r;
 }
 
+AddresseeRecord withImb(AddresseeRecord r, const char *imb)
+{
+    r.imb = QString::fromUtf8(imb);
+    return r;
+}
+
 class Validation : public ::testing::TestWithParam<Row> {};
 
 TEST_P(Validation, JudgesTheRecord)
@@ -63,7 +69,13 @@ INSTANTIATE_TEST_SUITE_P(
             "takes 5 lines"},
         Row{"LoneLfCountsToo", rec("97301", "Ann\nLee", "9 Elm St.", "Apt\n2"), QStringLiteral("97301"), QVariant(), "takes 6 lines"},
         Row{"BreakInCityLine", rec("97301", "Ann Lee", "9 Elm St.", "", "Salem\rEast"), QStringLiteral("97301"),
-            QStringLiteral("97301"), nullptr}),
+            QStringLiteral("97301"), nullptr},
+        // A batch's tracking code is judged by the encoder's rules; it does not change the routing digits.
+        Row{"GivenTrackingCode", withImb(rec("97301"), "01234567094987654321"), QStringLiteral("97301"), QStringLiteral("97301"), nullptr},
+        Row{"TrackingCodeSecondDigitOver4", withImb(rec("97301"), "05234567094987654321"), QStringLiteral("97301"), QVariant(),
+            "second digit must be 0 to 4"},
+        Row{"TrackingCodeWithRouting", withImb(rec("97301"), "01234567094987654321-97301"), QStringLiteral("97301"), QVariant(),
+            "must be 20 digits"}),
     [](const auto &row) { return std::string(row.param.name); });
 
 } // namespace

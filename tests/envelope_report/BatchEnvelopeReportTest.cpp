@@ -8,6 +8,7 @@
 #include "support/WinePrefixFixture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -225,6 +226,42 @@ TEST_F(BatchReport, SecondRunReadsTheSourceAgain)
     report->run(first);
     report->run(second);
     EXPECT_EQ(first.pages, second.pages);
+}
+
+// Serials: one step for the run's good records without a code of their own; an interrupted
+// run gives back the tail it did not hand out, so the counter goes on from the last one printed.
+TEST_F(BatchReport, IntelligentMailRunReservesItsSerialsAndAnInterruptedOneGivesBackTheTail)
+{
+    QTemporaryDir dir;
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(dir.filePath(QStringLiteral("config")))); // no mail.conf
+    std::vector<AddresseeRecord> records;
+    for (int i = 1; i <= 40; ++i)
+        records.push_back(rec(i, "Ann Lee", i == 2 ? "9730" : "97301")); // record 2 is bad: no barcode, no serial
+    records.back().imb = QStringLiteral("01234567094987654321");         // its own code: no serial
+    VectorSource source(records);
+    auto report = make(source, Policy::Print);
+    envelope::MailSettings mail;
+    mail.barcode = QStringLiteral("imb");
+    mail.mailerId = QStringLiteral("123456");
+    mail.serviceType = QStringLiteral("270");
+    mail.serialFile = dir.filePath(QStringLiteral("serial"));
+    report->setMailSettings(mail);
+    const auto counter = [&] {
+        QFile f(mail.serialFile);
+        return f.open(QIODevice::ReadOnly) ? f.readAll().trimmed().toLongLong() : -1;
+    };
+
+    report->setDestination(engine::PrintDestination::pdfFile(dir.filePath(QStringLiteral("batch.pdf"))));
+    report->PrintReport(false);
+    EXPECT_EQ(counter(), 38);
+
+    interruptAfter = asked + 40 + 20; // past the count of the records, into the run
+    EXPECT_THROW(report->PrintReport(false), engine::EngineError);
+    const qint64 printed = report->tally().printed; // record 2 is not among them: record 1 is the only one before it
+    ASSERT_GT(printed, 1);
+    ASSERT_LT(printed, 38);
+    EXPECT_EQ(counter(), 38 + printed - 1);
+    qunsetenv("XDG_CONFIG_HOME");
 }
 
 } // namespace

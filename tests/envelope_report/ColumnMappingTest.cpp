@@ -34,16 +34,16 @@ TEST_P(Resolving, FindsEachPartsColumn)
 INSTANTIATE_TEST_SUITE_P(
     Columns, Resolving,
     ::testing::Values(
-        Row{"Defaults", nullptr, defaultHeader, Positions{1, 2, 3, 4, 5, 0}},
+        Row{"Defaults", nullptr, defaultHeader, Positions{1, 2, 3, 4, 5, 0, -1}},
         Row{"DefaultStreet2MayBeAbsent", nullptr,
             QStringList{QStringLiteral("name"), QStringLiteral("street1"), QStringLiteral("city"), QStringLiteral("state"), QStringLiteral("zip")},
-            Positions{0, 1, -1, 2, 3, 4}},
+            Positions{0, 1, -1, 2, 3, 4, -1}},
         Row{"CaseInsensitiveWhenUnique", nullptr,
             QStringList{QStringLiteral("Name"), QStringLiteral("Street1"), QStringLiteral("City"), QStringLiteral("State"), QStringLiteral("ZIP")},
-            Positions{0, 1, -1, 2, 3, 4}},
+            Positions{0, 1, -1, 2, 3, 4, -1}},
         Row{"Mapped", " name = Full Name ,zip=Zip5",
             QStringList{QStringLiteral("Zip5"), QStringLiteral("Full Name"), QStringLiteral("street1"), QStringLiteral("city"), QStringLiteral("state")},
-            Positions{1, 2, -1, 3, 4, 0}}),
+            Positions{1, 2, -1, 3, 4, 0, -1}}),
     [](const auto &row) { return std::string(row.param.name); });
 
 struct BadRow {

@@ -1,5 +1,6 @@
 // The envelope report: its page setup, its addressee block and barcode field,
 // its messages, and the envelope as it comes out of the PDF.
+#include "envelope_report/EnvelopeLayout.h"
 #include "envelope_report/rptEnvelope.h"
 #include "reporting_engine/EngineError.h"
 #include "support/PdfReport.h"
@@ -7,6 +8,7 @@
 #include "support/WinePrefixFixture.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 
 #include <gtest/gtest.h>
@@ -193,6 +195,67 @@ TEST_F(EnvelopeFixture, PrintedEnvelopeHasItsLinesInsideTheAddresseeBox)
             inside << w.text;
     }
     EXPECT_EQ(inside, expected);
+}
+
+// mail.conf chooses the barcode; without one the envelope keeps its POSTNET bars.
+struct BarcodeRow {
+    const char *name;
+    const char *mailConf; // nullptr: none
+    QRectF barsTwips;     // where the bars must be
+    size_t bars;
+    const char *digits;   // the line under them
+};
+
+void PrintTo(const BarcodeRow &row, std::ostream *os) { *os << row.name; }
+
+class PostalBarcode : public EnvelopeFixture, public ::testing::WithParamInterface<BarcodeRow> {
+protected:
+    void SetUp() override { qputenv("XDG_CONFIG_HOME", QFile::encodeName(out.filePath(QStringLiteral("config")))); }
+    void TearDown() override { qunsetenv("XDG_CONFIG_HOME"); }
+};
+
+TEST_P(PostalBarcode, PrintsItsBarsUnderTheAddresseeBlock)
+{
+    if (GetParam().mailConf) {
+        ASSERT_TRUE(QDir().mkpath(out.filePath(QStringLiteral("config/korva-envelope"))));
+        QFile conf(out.filePath(QStringLiteral("config/korva-envelope/mail.conf")));
+        ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+        conf.write(QByteArray(GetParam().mailConf) + "serial-file = " + QFile::encodeName(out.filePath(QStringLiteral("serial"))) + "\n");
+    }
+    auto report = makeReport();
+    report->PrintReport(false);
+    testsupport::PdfReport pdf(pdfPath());
+    const QRectF t = GetParam().barsTwips;
+    const QRectF points(t.left() / 20, t.top() / 20, t.width() / 20, t.height() / 20);
+    EXPECT_EQ(pdf.barsInside(points, 600).size(), GetParam().bars);
+    QStringList under;
+    for (const auto &w : pdf.words())
+        if (w.box.top() >= points.top() && w.box.bottom() <= points.top() + 20 && w.box.left() >= points.left() - 0.5)
+            under << w.text;
+    EXPECT_EQ(under, QStringList{QLatin1String(GetParam().digits)});
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Envelope, PostalBarcode,
+    ::testing::Values(BarcodeRow{"DefaultPostnet", nullptr, QRectF(6300, 4050, 3510, 180), 32, "92901"},
+                      // The first serial of a new counter is 0.
+                      BarcodeRow{"IntelligentMailFromMailConf",
+                                 "[KORVAJURY]\nbarcode = postnet\n[default]\nbarcode = imb\nmailer-id = 123456\nservice-type = 270\n",
+                                 QRectF(6300, 4091, 4218, 209), 65, "00270123456000000000-92901"}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(EnvelopeLayoutTest, RefusesAnIntelligentMailBoxInThePostalClearZone)
+{
+    EXPECT_NO_THROW(envelope::EnvelopeLayout::checkIntelligentMailPlacement(envelope::EnvelopeLayout::boxes(),
+                                                                            envelope::EnvelopeLayout::intelligentMailBox()));
+    try {
+        // Lowered to 4.7 in from the envelope's left, 3.4 in from its top: its bottom enters the bottom 5/8 in.
+        envelope::EnvelopeLayout::checkIntelligentMailPlacement(envelope::EnvelopeLayout::boxes(), QRectF(6768, 4896, 4230, 400));
+        ADD_FAILURE() << "accepted";
+    } catch (const engine::EngineError &e) {
+        EXPECT_TRUE(e.message().contains(QLatin1String("4.700, 3.400 to 7.638, 3.678 in"))) << qPrintable(e.message());
+        EXPECT_TRUE(e.message().contains(QLatin1String("clear zone (4.750, 3.500 to 9.500, 4.125 in)"))) << qPrintable(e.message());
+    }
 }
 
 } // namespace

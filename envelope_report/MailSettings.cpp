@@ -1,0 +1,97 @@
+#include "envelope_report/MailSettings.h"
+
+#include "envelope_report/TrackingCode.h"
+#include "reporting_engine/EngineError.h"
+#include "reporting_engine/LayeredSettings.h"
+
+#include <QDir>
+
+namespace envelope {
+namespace {
+
+const QString keyBarcode = QStringLiteral("barcode");
+const QString keyMailerId = QStringLiteral("mailer-id");
+const QString keyServiceType = QStringLiteral("service-type");
+const QString keyBarcodeId = QStringLiteral("barcode-id");
+const QString keySerialFile = QStringLiteral("serial-file");
+const QString keySerial = QStringLiteral("serial");
+
+QString *field(MailSettings &s, const QString &key)
+{
+    if (key == keyBarcode) return &s.barcode;
+    if (key == keyMailerId) return &s.mailerId;
+    if (key == keyServiceType) return &s.serviceType;
+    if (key == keyBarcodeId) return &s.barcodeId;
+    if (key == keySerialFile) return &s.serialFile;
+    return nullptr;
+}
+
+MailSettings fromEntries(const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries)
+{
+    MailSettings s;
+    for (const auto &[key, value] : entries) {
+        QString *target = field(s, key);
+        const QString reason = target ? MailSettings::problem(key, value)
+                                      : QStringLiteral("no mail setting (barcode, mailer-id, service-type, barcode-id, serial-file)");
+        if (!reason.isEmpty())
+            throw engine::EngineError(QStringLiteral("%1 line %2: %3 = \"%4\": %5.")
+                                          .arg(QDir::toNativeSeparators(file.path()))
+                                          .arg(file.lineOf(section, key))
+                                          .arg(key, value, reason));
+        *target = value;
+    }
+    return s;
+}
+
+} // namespace
+
+MailSettings MailSettings::overriddenBy(const MailSettings &o) const
+{
+    MailSettings s = *this;
+    for (const auto &[mine, theirs] : {std::pair{&s.barcode, &o.barcode}, {&s.mailerId, &o.mailerId}, {&s.serviceType, &o.serviceType},
+                                       {&s.barcodeId, &o.barcodeId}, {&s.serialFile, &o.serialFile}, {&s.serial, &o.serial}})
+        if (!theirs->isEmpty())
+            *mine = *theirs;
+    return s;
+}
+
+QString MailSettings::problem(const QString &key, const QString &value, const QString &mailerId)
+{
+    if (key == keyBarcode)
+        return value == QLatin1String("postnet") || value == QLatin1String("imb") ? QString() : QStringLiteral("the barcode is postnet or imb");
+    if (key == keyMailerId)
+        return TrackingCode::mailerIdProblem(value);
+    if (key == keyServiceType)
+        return TrackingCode::serviceTypeProblem(value);
+    if (key == keyBarcodeId)
+        return TrackingCode::barcodeIdProblem(value);
+    if (key == keySerial)
+        return TrackingCode::serialProblem(value, mailerId);
+    if (key == keySerialFile)
+        return value.isEmpty() ? QStringLiteral("a serial file is a path") : QString();
+    return QStringLiteral("no mail setting");
+}
+
+MailSettings MailSettings::read(const QString &systemFile, const QString &userFile, const QString &hostName)
+{
+    const auto check = [](const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries) {
+        fromEntries(file, section, entries);
+    };
+    const auto entry = engine::LayeredSettings::find({systemFile, userFile}, {hostName.toUpper(), QStringLiteral("default")}, check);
+    return entry ? fromEntries(entry->file, entry->section, entry->entries) : MailSettings();
+}
+
+void MailSettings::checkComplete() const
+{
+    if (!isIntelligentMail())
+        return;
+    if (mailerId.isEmpty() || serviceType.isEmpty())
+        throw engine::EngineError(QStringLiteral("The Intelligent Mail barcode needs a Mailer ID and a service type "
+                                                 "(mailer-id and service-type in mail.conf, or --mailer-id and --service-type)."));
+    if (!serial.isEmpty()) {
+        if (const QString reason = TrackingCode::serialProblem(serial, mailerId); !reason.isEmpty())
+            throw engine::EngineError(QStringLiteral("The serial \"%1\" does not go with the Mailer ID %2: %3.").arg(serial, mailerId, reason));
+    }
+}
+
+} // namespace envelope
