@@ -24,15 +24,18 @@ struct PdfCanvas::Private {
         }
     }
 
+    // One append per rectangle: barcodes write dozens of them on every page.
     void appendRect(const QRectF &r)
     {
-        appendNumber(out, r.x());
-        out += ' ';
-        appendNumber(out, r.y());
-        out += ' ';
-        appendNumber(out, r.width());
-        out += ' ';
-        appendNumber(out, r.height());
+        char buf[4 * (numberRoom + 1) + 3];
+        char *at = writeNumber(buf, r.x());
+        *at++ = ' ';
+        at = writeNumber(at, r.y());
+        *at++ = ' ';
+        at = writeNumber(at, r.width());
+        *at++ = ' ';
+        at = writeNumber(at, r.height());
+        out.append(buf, at);
         out += " re";
     }
 };

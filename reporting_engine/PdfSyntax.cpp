@@ -6,7 +6,7 @@
 
 namespace engine::pdfsyntax {
 
-void appendNumber(std::string &out, double value, int decimals)
+char *writeNumber(char *at, double value, int decimals)
 {
     // Scaled to an integer and printed as one: the pages' numbers are the bulk of
     // the output, and integer formatting is several times faster than fixed-point.
@@ -16,24 +16,30 @@ void appendNumber(std::string &out, double value, int decimals)
     value = std::clamp(std::isfinite(value) ? value : 0.0, -1e9, 1e9);
     std::int64_t scaled = std::llround(value * powers[decimals]);
     if (scaled < 0) {
-        out += '-';
+        *at++ = '-';
         scaled = -scaled;
     }
     const auto unit = static_cast<std::int64_t>(powers[decimals]);
-    appendInt(out, scaled / unit);
+    at = std::to_chars(at, at + numberRoom, scaled / unit).ptr;
     std::int64_t fraction = scaled % unit;
     if (fraction == 0)
-        return;
+        return at;
     int digits = decimals;
     while (fraction % 10 == 0) { // no trailing zeros
         fraction /= 10;
         --digits;
     }
-    char buf[8];
-    const auto res = std::to_chars(buf, buf + sizeof buf, fraction);
-    out += '.';
-    out.append(size_t(digits - (res.ptr - buf)), '0');
-    out.append(buf, res.ptr);
+    *at++ = '.';
+    // The fraction's digits right-aligned in `digits` places, leading zeros kept.
+    for (int i = digits - 1; i >= 0; --i, fraction /= 10)
+        at[i] = static_cast<char>('0' + fraction % 10);
+    return at + digits;
+}
+
+void appendNumber(std::string &out, double value, int decimals)
+{
+    char buf[numberRoom];
+    out.append(buf, writeNumber(buf, value, decimals));
 }
 
 void appendInt(std::string &out, std::int64_t value)

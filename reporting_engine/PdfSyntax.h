@@ -11,6 +11,10 @@ namespace engine::pdfsyntax {
 // A real number in fixed notation with at most `decimals` digits after the
 // point and no trailing zeros ("12.5", "-3", "0").
 void appendNumber(std::string &out, double value, int decimals = 2);
+// The same written at `at`, which has room for numberRoom characters; returns the end.
+// For callers that write several numbers with one append.
+constexpr int numberRoom = 24;
+char *writeNumber(char *at, double value, int decimals = 2);
 void appendInt(std::string &out, std::int64_t value);
 // Four hex digits: one two-byte code of an Identity-H string.
 void appendHex4(std::string &out, std::uint32_t code);
