@@ -115,7 +115,7 @@ struct PdfDocumentWriter::Private {
 
     // Writer thread only until it is joined.
     std::vector<std::uint64_t> offsets; // by object number
-    ZlibDeflater deflater{6, ZlibDeflater::Streams::Small};
+    ZlibDeflater deflater{3, ZlibDeflater::Streams::Small};
     std::string packed;
 
     // Shared, under the lock.
