@@ -4,7 +4,6 @@
 #include "reporting_engine/EngineError.h"
 #include "reporting_engine/LayeredSettings.h"
 
-#include <QDir>
 
 namespace envelope {
 namespace {
@@ -34,10 +33,8 @@ MailSettings fromEntries(const engine::SettingsFile &file, const QString &sectio
         const QString reason = target ? MailSettings::problem(key, value)
                                       : QStringLiteral("no mail setting (barcode, mailer-id, service-type, barcode-id, serial-file)");
         if (!reason.isEmpty())
-            throw engine::EngineError(QStringLiteral("%1 line %2: %3 = \"%4\": %5.")
-                                          .arg(QDir::toNativeSeparators(file.path()))
-                                          .arg(file.lineOf(section, key))
-                                          .arg(key, value, reason));
+            throw engine::EngineError(
+                QStringLiteral("%1: %2 = \"%3\": %4.").arg(file.placeOf(section, key), key, value, reason));
         *target = value;
     }
     return s;

@@ -4,7 +4,6 @@
 #include "reporting_engine/LayeredSettings.h"
 #include "reporting_engine/SettingsFile.h"
 
-#include <QDir>
 
 #include <cmath>
 
@@ -19,10 +18,7 @@ const QString keySource = QStringLiteral("source");
 
 QString valueError(const SettingsFile &file, const QString &queue, const QString &key, const QString &value, const char *what)
 {
-    return QStringLiteral("%1 line %2: %3 = \"%4\" is not %5.")
-        .arg(QDir::toNativeSeparators(file.path()))
-        .arg(file.lineOf(queue, key))
-        .arg(key, value, QLatin1String(what));
+    return QStringLiteral("%1: %2 = \"%3\" is not %4.").arg(file.placeOf(queue, key), key, value, QLatin1String(what));
 }
 
 PrinterProfile fromEntries(const SettingsFile &file, const QString &queue, const SettingsFile::Entries &entries)
@@ -43,10 +39,8 @@ PrinterProfile fromEntries(const SettingsFile &file, const QString &queue, const
         } else if (key == keySource) {
             p.source = value;
         } else {
-            throw EngineError(QStringLiteral("%1 line %2: \"%3\" is no printer setting (offset-x, offset-y, rotate, source).")
-                                  .arg(QDir::toNativeSeparators(file.path()))
-                                  .arg(file.lineOf(queue, key))
-                                  .arg(key));
+            throw EngineError(QStringLiteral("%1: \"%2\" is no printer setting (offset-x, offset-y, rotate, source).")
+                                  .arg(file.placeOf(queue, key), key));
         }
     }
     return p;

@@ -120,6 +120,11 @@ int SettingsFile::lineOf(const QString &section, const QString &key) const
     return 0;
 }
 
+QString SettingsFile::placeOf(const QString &section, const QString &key) const
+{
+    return located(m_path, lineOf(section, key));
+}
+
 void SettingsFile::setSection(const QString &name, const Entries &entries)
 {
     auto it = std::find_if(m_sections.begin(), m_sections.end(),

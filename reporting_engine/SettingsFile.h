@@ -31,6 +31,8 @@ public:
     std::optional<Entries> section(const QString &name) const;
     // The line a key of a section stands on, for messages about its value (0: none).
     int lineOf(const QString &section, const QString &key) const;
+    // "FILE line N", where every message about a value starts.
+    QString placeOf(const QString &section, const QString &key) const;
 
     // Replaces the section's entries (added at the end when new); empty entries remove it.
     void setSection(const QString &name, const Entries &entries);
