@@ -244,6 +244,26 @@ INSTANTIATE_TEST_SUITE_P(
                                  QRectF(6300, 4091, 4218, 209), 65, "00270123456000000000-92901"}),
     [](const auto &row) { return std::string(row.param.name); });
 
+// An envelope that is not made gives its serial back: the next one gets it.
+TEST_F(EnvelopeFixture, ACancelledEnvelopeGivesItsSerialBack)
+{
+    auto report = makeReport();
+    report->mailSettings.barcode = QStringLiteral("imb");
+    report->mailSettings.mailerId = QStringLiteral("123456");
+    report->mailSettings.serviceType = QStringLiteral("270");
+    report->mailSettings.serialFile = out.filePath(QStringLiteral("serial"));
+    // Cancelled after its page is made, so after its serial is handed out.
+    report->setCancelCheck([] { return true; });
+    EXPECT_THROW(report->PrintReport(false), engine::EngineError);
+
+    report->setCancelCheck({});
+    report->PrintReport(false);
+    QStringList words;
+    for (const auto &w : testsupport::PdfReport(pdfPath()).words())
+        words << w.text;
+    EXPECT_TRUE(words.contains(QLatin1String("00270123456000000000-92901"))) << qPrintable(words.join(u' '));
+}
+
 TEST(EnvelopeLayoutTest, RefusesAnIntelligentMailBoxInThePostalClearZone)
 {
     EXPECT_NO_THROW(envelope::EnvelopeLayout::checkIntelligentMailPlacement(envelope::EnvelopeLayout::boxes(),
