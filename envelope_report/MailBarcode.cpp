@@ -62,16 +62,17 @@ QVariant MailBarcode::valueFor(const QString &routingDigits, const QString &give
     return TrackingCode::barcodeData(tracking, routingDigits);
 }
 
-bool MailBarcode::releaseUnused(bool keepNone)
+void MailBarcode::releaseUnused(bool keepNone)
 {
     if (!m_range)
-        return true;
+        return;
     const ImbSerialCounter::Range range = *m_range;
     m_range.reset();
     try {
-        return m_counter->release(range, keepNone ? 0 : m_handedOut);
+        m_counter->release(range, keepNone ? 0 : m_handedOut);
     } catch (const std::exception &) {
-        return false; // kept reserved: skipped, which keeps every serial unique
+        // The counter file could not be set back: the serials stay reserved and are
+        // skipped, which keeps every serial unique; the run's own error, if any, stands.
     }
 }
 

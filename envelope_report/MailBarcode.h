@@ -36,8 +36,8 @@ public:
     QVariant valueFor(const QString &routingDigits, const QString &givenTracking = QString());
     // Gives back the serials reserved but not handed out, or, with keepNone, all of them
     // (nothing carrying them was made); the counter only takes them back when no one
-    // reserved since. Never throws: returns whether they went back.
-    bool releaseUnused(bool keepNone);
+    // reserved since. Never throws: it runs after failures and from the destructor.
+    void releaseUnused(bool keepNone);
 
 private:
     MailSettings m_settings;
