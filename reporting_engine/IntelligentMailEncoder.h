@@ -1,7 +1,7 @@
 #pragma once
 
 #include "reporting_engine/EngineExport.h"
-#include "reporting_engine/PostnetEncoder.h"
+#include "reporting_engine/BarcodeSymbol.h"
 #include "reporting_engine/Twips.h"
 
 #include <array>

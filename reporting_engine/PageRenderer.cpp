@@ -192,8 +192,7 @@ void PageRenderer::Private::paintSymbol(PageCanvas &canvas, const Barcode &bar, 
     const QRectF rect = bar.geometry().translated(origin);
     canvas.save();
     canvas.clipRect(rect);
-    for (const BarcodeBar &b : sym.bars)
-        canvas.fillRect(QRectF(rect.left() + b.left, rect.top() + b.top, b.width, b.height));
+    canvas.fillBars(rect.topLeft(), sym.bars);
     if (bar.showCaption()) {
         const FontFace &f = face(bar.captionStyle(), 1.0);
         if (sym.height + f.ascent() <= rect.height())

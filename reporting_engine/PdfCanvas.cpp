@@ -13,6 +13,7 @@ struct PdfCanvas::Private {
     explicit Private(PdfFontSet &f) : fonts(f) {}
     PdfFontSet &fonts;
     std::string out;
+    std::string codes; // a barcode's bar codes, its memory kept between barcodes
     bool fillPending = false;
 
     // Rectangles in a row are filled by one operator; anything else ends the row first.
@@ -124,6 +125,29 @@ void PdfCanvas::drawText(const QPointF &baseline, const QString &text, const Fon
     for (const quint32 g : glyphs.indexes)
         appendHex4(out, g);
     out += "> Tj ET\n";
+}
+
+void PdfCanvas::fillBars(const QPointF &topLeft, std::span<const BarcodeBar> bars)
+{
+    d->codes.clear();
+    if (bars.empty())
+        return;
+    if (!d->fonts.bars().codesFor(bars, d->codes)) {
+        PageCanvas::fillBars(topLeft, bars);
+        return;
+    }
+    d->endFill();
+    std::string &out = d->out;
+    out += "BT /";
+    out += PdfBarFont::resource();
+    // Size 1: the glyphs are drawn in twips. Flipped upright, as text is.
+    out += " 1 Tf 1 0 0 -1 ";
+    appendNumber(out, topLeft.x() + bars.front().left);
+    out += ' ';
+    appendNumber(out, topLeft.y());
+    out += " Tm (";
+    out += d->codes;
+    out += ") Tj ET\n";
 }
 
 } // namespace engine

@@ -34,6 +34,7 @@ public:
     void clipRect(const QRectF &rect) override;
     void fillRect(const QRectF &rect) override;
     void drawText(const QPointF &baseline, const QString &text, const FontFace &face) override;
+    void fillBars(const QPointF &topLeft, std::span<const BarcodeBar> bars) override;
 
 private:
     struct Private;

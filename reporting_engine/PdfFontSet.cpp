@@ -171,6 +171,7 @@ struct PdfFontSet::Private {
     QHash<QString, size_t> byKey;
     std::vector<KnownFace> faces;
     size_t lastFace = 0;
+    PdfBarFont bars;
 
     KnownFace &known(const FontFace &face);
 };
@@ -210,6 +211,8 @@ KnownFace &PdfFontSet::Private::known(const FontFace &face)
 
 PdfFontSet::PdfFontSet() : d(std::make_unique<Private>()) {}
 PdfFontSet::~PdfFontSet() = default;
+
+PdfBarFont &PdfFontSet::bars() { return d->bars; }
 
 const std::string &PdfFontSet::use(const FontFace &face, const QString &text, const FontFace::Glyphs &glyphs)
 {
@@ -255,6 +258,11 @@ std::string PdfFontSet::writeFonts(int &nextObject, const std::function<void(int
 
         resources += '/' + font.resource + ' ';
         appendInt(resources, type0);
+        resources += " 0 R";
+    }
+    if (d->bars.isUsed()) {
+        resources += '/' + PdfBarFont::resource() + ' ';
+        appendInt(resources, d->bars.write(nextObject, writeObject));
         resources += " 0 R";
     }
     resources += ">>";

@@ -23,6 +23,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -381,6 +382,54 @@ TEST_P(FilledBoxOutputTest, PrintsBlackExactlyWhereItIsPlaced)
 INSTANTIATE_TEST_SUITE_P(Outputs, FilledBoxOutputTest,
                          ::testing::Values(BoxOutputCase{"Pdf", true}, BoxOutputCase{"Picture", false}),
                          [](const auto &row) { return std::string(row.param.name); });
+
+// Bars drawn as repeated shapes must land where rectangles would; rows the shapes cannot
+// carry (uneven spacing, too many shapes) are drawn one bar at a time.
+struct BarsCase {
+    const char *name;
+    std::vector<engine::BarcodeBar> bars; // twips, from the row's top-left corner
+};
+
+void PrintTo(const BarsCase &row, std::ostream *os) { *os << row.name; }
+
+std::vector<engine::BarcodeBar> evenBars(int count, const std::function<double(int)> &heightOf)
+{
+    std::vector<engine::BarcodeBar> bars;
+    for (int i = 0; i < count; ++i)
+        bars.push_back({i * 72.0, 144 - heightOf(i), 29, heightOf(i)});
+    return bars;
+}
+
+class BarRowTest : public PdfDocumentWriterTest, public ::testing::WithParamInterface<BarsCase> {};
+
+TEST_P(BarRowTest, EveryBarIsFoundWhereItWasPlacedAndNoTextWithIt)
+{
+    const QPointF topLeft(1440, 1440);
+    const auto &bars = GetParam().bars;
+    const QString pdf = write(QStringLiteral("bars.pdf"), {{envelope, [&](PageCanvas &c) { c.fillBars(topLeft, bars); }}});
+
+    const testsupport::PdfReport report(pdf);
+    EXPECT_EQ(report.text().trimmed(), QString());
+    const std::vector<QRectF> found = report.barsInside(QRectF(60, 60, 500, 20), 600);
+    ASSERT_EQ(found.size(), bars.size());
+    constexpr double pixel = 72.0 / 600;
+    for (size_t i = 0; i < bars.size(); ++i) {
+        const QRectF want = QRectF(topLeft.x() + bars[i].left, topLeft.y() + bars[i].top, bars[i].width, bars[i].height);
+        const QRectF got = found[i];
+        EXPECT_NEAR(got.left(), want.left() / 20, pixel) << "bar " << i;
+        EXPECT_NEAR(got.right(), want.right() / 20, pixel) << "bar " << i;
+        EXPECT_NEAR(got.top(), want.top() / 20, pixel) << "bar " << i;
+        EXPECT_NEAR(got.bottom(), want.bottom() / 20, pixel) << "bar " << i;
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Rows, BarRowTest,
+    ::testing::Values(BarsCase{"FourStates", evenBars(65, [](int i) { return std::array{144.0, 96.0, 48.0, 120.0}[size_t(i * 7 % 4)]; })},
+                      BarsCase{"OneBar", evenBars(1, [](int) { return 144.0; })},
+                      BarsCase{"UnevenSpacing", {{0, 0, 29, 144}, {72, 72, 29, 72}, {200, 0, 29, 144}}},
+                      BarsCase{"MoreShapesThanCodes", evenBars(96, [](int i) { return 40.0 + i; })}),
+    [](const auto &row) { return std::string(row.param.name); });
 
 // The same text on two pages, the second time right-aligned in a wide box.
 class RestyledReport final : public engine::Report {

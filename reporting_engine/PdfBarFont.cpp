@@ -1,0 +1,183 @@
+#include "reporting_engine/PdfBarFont.h"
+
+#include "reporting_engine/PdfSyntax.h"
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+namespace engine {
+
+using namespace pdfsyntax;
+
+namespace {
+
+// Closer than this (twips) is the same place or size: far below any printer's dot.
+constexpr double sameTwips = 1e-4;
+
+// A bar's shape and the advance to the next bar, which a glyph carries with it.
+struct Shape {
+    double pitch;
+    double width;
+    double top;
+    double height;
+    char code;
+
+    bool matches(double p, const BarcodeBar &b) const
+    {
+        return std::abs(pitch - p) < sameTwips && std::abs(width - b.width) < sameTwips && std::abs(top - b.top) < sameTwips
+               && std::abs(height - b.height) < sameTwips;
+    }
+};
+
+// Codes that need no escaping in a literal string, and not the space, which word
+// spacing would move.
+constexpr char firstCode = '!';
+constexpr char lastCode = '~';
+constexpr bool isCode(char c) { return c >= firstCode && c <= lastCode && c != '(' && c != ')' && c != '\\'; }
+
+std::string stream(const std::string &data)
+{
+    std::string out = "<</Length ";
+    appendInt(out, std::int64_t(data.size()));
+    out += ">>\nstream\n";
+    out += data;
+    out += "\nendstream";
+    return out;
+}
+
+// Every code reads as a space: text tools see no letters where the bars are.
+std::string toUnicodeCMap(const std::vector<Shape> &shapes)
+{
+    std::string s = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                    "/CIDSystemInfo <</Registry (Adobe) /Ordering (UCS) /Supplement 0>> def\n"
+                    "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                    "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n";
+    appendInt(s, std::int64_t(shapes.size()));
+    s += " beginbfchar\n";
+    for (const Shape &shape : shapes) {
+        s += '<';
+        s += "0123456789ABCDEF"[(shape.code >> 4) & 0xF];
+        s += "0123456789ABCDEF"[shape.code & 0xF];
+        s += "> <0020>\n";
+    }
+    s += "endbfchar\nendcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+    return s;
+}
+
+} // namespace
+
+struct PdfBarFont::Private {
+    std::vector<Shape> shapes;
+    size_t last = 0; // bars in a row mostly repeat the shape before
+
+    const Shape *shapeFor(double pitch, const BarcodeBar &bar)
+    {
+        if (last < shapes.size() && shapes[last].matches(pitch, bar))
+            return &shapes[last];
+        for (size_t i = 0; i < shapes.size(); ++i)
+            if (shapes[i].matches(pitch, bar))
+                return &shapes[last = i];
+        char code = shapes.empty() ? firstCode : char(shapes.back().code + 1);
+        while (code <= lastCode && !isCode(code))
+            ++code;
+        if (code > lastCode)
+            return nullptr;
+        shapes.push_back({pitch, bar.width, bar.top, bar.height, code});
+        return &shapes[last = shapes.size() - 1];
+    }
+};
+
+PdfBarFont::PdfBarFont() : d(std::make_unique<Private>()) {}
+PdfBarFont::~PdfBarFont() = default;
+
+const std::string &PdfBarFont::resource()
+{
+    static const std::string name = "Bars";
+    return name;
+}
+
+bool PdfBarFont::codesFor(std::span<const BarcodeBar> bars, std::string &codes)
+{
+    if (bars.empty())
+        return true;
+    const double pitch = bars.size() > 1 ? bars[1].left - bars[0].left : bars[0].width;
+    if (!(pitch > 0))
+        return false;
+    const size_t start = codes.size();
+    for (size_t i = 0; i < bars.size(); ++i) {
+        const Shape *shape = std::abs(bars[i].left - bars[0].left - double(i) * pitch) < sameTwips ? d->shapeFor(pitch, bars[i]) : nullptr;
+        if (!shape) {
+            codes.resize(start);
+            return false;
+        }
+        codes += shape->code;
+    }
+    return true;
+}
+
+bool PdfBarFont::isUsed() const { return !d->shapes.empty(); }
+
+int PdfBarFont::write(int &nextObject, const std::function<void(int, const std::string &)> &writeObject) const
+{
+    const int font = nextObject++, toUnicode = nextObject++;
+    const char first = d->shapes.front().code, last = d->shapes.back().code;
+    double left = 0, bottom = 0, right = 0, top = 0;
+    std::string procs, differences;
+    std::vector<double> advance(size_t(last - first + 1), 0.0);
+    for (const Shape &s : d->shapes) {
+        // The glyph's y goes up from the symbol's top line, so the bar lies below it.
+        const double low = -(s.top + s.height), high = -s.top;
+        left = std::min(left, 0.0);
+        right = std::max(right, s.width);
+        bottom = std::min(bottom, low);
+        top = std::max(top, high);
+        std::string glyph;
+        for (const double v : {s.pitch, 0.0, 0.0, low, s.width, high}) {
+            appendNumber(glyph, v, 4);
+            glyph += ' ';
+        }
+        glyph += "d1 0 ";
+        appendNumber(glyph, low, 4);
+        glyph += ' ';
+        appendNumber(glyph, s.width, 4);
+        glyph += ' ';
+        appendNumber(glyph, s.height, 4);
+        glyph += " re f";
+        const int proc = nextObject++;
+        writeObject(proc, stream(glyph));
+        const std::string name = "b" + std::to_string(int(s.code));
+        procs += '/' + name + ' ';
+        appendInt(procs, proc);
+        procs += " 0 R";
+        differences += ' ';
+        appendInt(differences, s.code);
+        differences += '/' + name;
+        advance[size_t(s.code - first)] = s.pitch;
+    }
+    std::string body = "<</Type/Font/Subtype/Type3/FontBBox[";
+    for (const double v : {left, bottom, right, top}) {
+        appendNumber(body, v, 4);
+        body += ' ';
+    }
+    body.back() = ']';
+    body += "/FontMatrix[1 0 0 1 0 0]/CharProcs<<" + procs + ">>/Encoding<</Type/Encoding/Differences[" + differences.substr(1)
+            + "]>>/FirstChar ";
+    appendInt(body, first);
+    body += "/LastChar ";
+    appendInt(body, last);
+    body += "/Widths[";
+    for (size_t i = 0; i < advance.size(); ++i) {
+        if (i)
+            body += ' ';
+        appendNumber(body, advance[i], 4);
+    }
+    body += "]/Resources<<>>/ToUnicode ";
+    appendInt(body, toUnicode);
+    body += " 0 R>>";
+    writeObject(font, body);
+    writeObject(toUnicode, stream(toUnicodeCMap(d->shapes)));
+    return font;
+}
+
+} // namespace engine
