@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QHash>
 
+#include <array>
 #include <mutex>
 
 namespace engine {
@@ -33,7 +34,29 @@ struct FontFace::Private {
     bool bold;
     bool italic;
     QRawFont raw;
-    mutable QHash<char32_t, std::pair<quint32, double>> perChar;
+    using Glyph = std::pair<quint32, double>; // index, advance in twips
+    mutable QHash<char32_t, Glyph> perChar;
+    // ASCII, which is nearly every character printed, without hashing.
+    mutable std::array<Glyph, 128> ascii{};
+    mutable std::array<bool, 128> asciiKnown{};
+
+    const Glyph &glyphOf(char32_t ch, const QString &text, qsizetype first, qsizetype last) const
+    {
+        if (ch < 128 && asciiKnown[ch])
+            return ascii[ch];
+        auto it = perChar.find(ch);
+        if (it == perChar.end()) {
+            const QVector<quint32> index = raw.glyphIndexesForString(text.mid(first, last - first + 1));
+            const quint32 glyph = index.isEmpty() ? 0 : index.first();
+            const QVector<QPointF> adv = raw.advancesForGlyphIndexes(QVector<quint32>{glyph}, QRawFont::UseDesignMetrics);
+            it = perChar.insert(ch, {glyph, adv.isEmpty() ? 0.0 : adv.first().x()});
+        }
+        if (ch < 128) {
+            ascii[ch] = *it;
+            asciiKnown[ch] = true;
+        }
+        return *it;
+    }
 };
 
 FontFace::FontFace(const QString &family, double pointSize, bool bold, bool italic) : d(std::make_unique<Private>())
@@ -77,16 +100,10 @@ FontFace::Glyphs FontFace::glyphs(const QString &text) const
             ch = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
             ++i;
         }
-        auto it = d->perChar.find(ch);
-        if (it == d->perChar.end()) {
-            const QVector<quint32> index = d->raw.glyphIndexesForString(text.mid(first, i - first + 1));
-            const quint32 glyph = index.isEmpty() ? 0 : index.first();
-            const QVector<QPointF> adv = d->raw.advancesForGlyphIndexes(QVector<quint32>{glyph}, QRawFont::UseDesignMetrics);
-            it = d->perChar.insert(ch, {glyph, adv.isEmpty() ? 0.0 : adv.first().x()});
-        }
-        out.indexes.push_back(it->first);
-        out.advances.push_back(it->second);
-        out.width += it->second;
+        const Private::Glyph &g = d->glyphOf(ch, text, first, i);
+        out.indexes.push_back(g.first);
+        out.advances.push_back(g.second);
+        out.width += g.second;
     }
     return out;
 }

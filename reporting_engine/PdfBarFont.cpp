@@ -3,6 +3,9 @@
 #include "reporting_engine/PdfSyntax.h"
 
 #include <algorithm>
+#include <array>
+#include <bit>
+#include <cstdint>
 #include <cmath>
 #include <vector>
 
@@ -69,22 +72,47 @@ std::string toUnicodeCMap(const std::vector<Shape> &shapes)
 
 struct PdfBarFont::Private {
     std::vector<Shape> shapes;
-    size_t last = 0; // bars in a row mostly repeat the shape before
+    // Shapes by the exact bits of their numbers, so that the bars of a symbol, which
+    // repeat a few shapes in no order, are found without a search.
+    static constexpr size_t slotCount = 64;
+    std::array<std::uint8_t, slotCount> slotShape{}; // a shape's index plus one; 0 is empty
+
+    static size_t slotOf(double pitch, const BarcodeBar &bar)
+    {
+        std::uint64_t h = std::bit_cast<std::uint64_t>(pitch);
+        for (const double v : {bar.width, bar.top, bar.height})
+            h = (h ^ std::bit_cast<std::uint64_t>(v)) * 0x9E3779B97F4A7C15ull;
+        return size_t(h >> 58);
+    }
 
     const Shape *shapeFor(double pitch, const BarcodeBar &bar)
     {
-        if (last < shapes.size() && shapes[last].matches(pitch, bar))
-            return &shapes[last];
-        for (size_t i = 0; i < shapes.size(); ++i)
-            if (shapes[i].matches(pitch, bar))
-                return &shapes[last = i];
+        const size_t slot = slotOf(pitch, bar);
+        if (const std::uint8_t i = slotShape[slot]; i != 0) {
+            const Shape &s = shapes[i - 1];
+            if (s.pitch == pitch && s.width == bar.width && s.top == bar.top && s.height == bar.height)
+                return &s;
+        }
+        const Shape *found = nullptr;
+        for (const Shape &s : shapes)
+            if (s.matches(pitch, bar))
+                found = &s;
+        if (!found)
+            found = add(pitch, bar);
+        if (found)
+            slotShape[slot] = std::uint8_t(found - shapes.data() + 1);
+        return found;
+    }
+
+    const Shape *add(double pitch, const BarcodeBar &bar)
+    {
         char code = shapes.empty() ? firstCode : char(shapes.back().code + 1);
         while (code <= lastCode && !isCode(code))
             ++code;
         if (code > lastCode)
             return nullptr;
         shapes.push_back({pitch, bar.width, bar.top, bar.height, code});
-        return &shapes[last = shapes.size() - 1];
+        return &shapes.back();
     }
 };
 
@@ -105,13 +133,14 @@ bool PdfBarFont::codesFor(std::span<const BarcodeBar> bars, std::string &codes)
     if (!(pitch > 0))
         return false;
     const size_t start = codes.size();
+    codes.resize(start + bars.size());
     for (size_t i = 0; i < bars.size(); ++i) {
         const Shape *shape = std::abs(bars[i].left - bars[0].left - double(i) * pitch) < sameTwips ? d->shapeFor(pitch, bars[i]) : nullptr;
         if (!shape) {
             codes.resize(start);
             return false;
         }
-        codes += shape->code;
+        codes[start + i] = shape->code;
     }
     return true;
 }
