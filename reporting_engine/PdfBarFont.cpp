@@ -49,25 +49,6 @@ std::string stream(const std::string &data)
     return out;
 }
 
-// Every code reads as a space: text tools see no letters where the bars are.
-std::string toUnicodeCMap(const std::vector<Shape> &shapes)
-{
-    std::string s = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
-                    "/CIDSystemInfo <</Registry (Adobe) /Ordering (UCS) /Supplement 0>> def\n"
-                    "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-                    "1 begincodespacerange\n<00> <FF>\nendcodespacerange\n";
-    appendInt(s, std::int64_t(shapes.size()));
-    s += " beginbfchar\n";
-    for (const Shape &shape : shapes) {
-        s += '<';
-        s += "0123456789ABCDEF"[(shape.code >> 4) & 0xF];
-        s += "0123456789ABCDEF"[shape.code & 0xF];
-        s += "> <0020>\n";
-    }
-    s += "endbfchar\nendcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
-    return s;
-}
-
 } // namespace
 
 struct PdfBarFont::Private {
@@ -205,7 +186,11 @@ int PdfBarFont::write(int &nextObject, const std::function<void(int, const std::
     appendInt(body, toUnicode);
     body += " 0 R>>";
     writeObject(font, body);
-    writeObject(toUnicode, stream(toUnicodeCMap(d->shapes)));
+    // Every code reads as a space: text tools see no letters where the bars are.
+    std::vector<std::pair<std::uint32_t, char32_t>> spaces;
+    for (const Shape &shape : d->shapes)
+        spaces.emplace_back(std::uint8_t(shape.code), U' ');
+    writeObject(toUnicode, stream(toUnicodeCMap(1, spaces)));
     return font;
 }
 

@@ -47,34 +47,11 @@ std::string streamObject(const std::string &dictionaryEntries, const QByteArray 
 
 QByteArray toUnicodeCMap(const EmbeddedFont &font)
 {
-    std::vector<std::pair<quint32, char32_t>> map;
+    std::vector<std::pair<std::uint32_t, char32_t>> map;
     for (size_t g = 1; g < font.used.size(); ++g) // glyph 0 stands for any missing character
         if (font.used[g] && font.text[g])
-            map.emplace_back(quint32(g), font.text[g]);
-    std::string s = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
-                    "/CIDSystemInfo <</Registry (Adobe) /Ordering (UCS) /Supplement 0>> def\n"
-                    "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
-                    "1 begincodespacerange\n<0000> <FFFF>\nendcodespacerange\n";
-    for (size_t i = 0; i < map.size(); i += 100) { // at most 100 entries a block
-        const size_t n = std::min<size_t>(100, map.size() - i);
-        appendInt(s, std::int64_t(n));
-        s += " beginbfchar\n";
-        for (size_t j = i; j < i + n; ++j) {
-            s += '<';
-            appendHex4(s, map[j].first);
-            s += "> <";
-            const char32_t c = map[j].second;
-            if (c > 0xFFFF) {
-                appendHex4(s, 0xD800 + ((c - 0x10000) >> 10));
-                appendHex4(s, 0xDC00 + ((c - 0x10000) & 0x3FF));
-            } else {
-                appendHex4(s, c);
-            }
-            s += ">\n";
-        }
-        s += "endbfchar\n";
-    }
-    s += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+            map.emplace_back(std::uint32_t(g), font.text[g]);
+    const std::string s = pdfsyntax::toUnicodeCMap(2, map);
     return QByteArray(s.data(), qsizetype(s.size()));
 }
 

@@ -76,4 +76,42 @@ void appendTextString(std::string &out, const QString &text)
     out += '>';
 }
 
+std::string toUnicodeCMap(int codeBytes, const std::vector<std::pair<std::uint32_t, char32_t>> &map)
+{
+    const auto appendCode = [codeBytes](std::string &out, std::uint32_t code) {
+        static constexpr char digits[] = "0123456789ABCDEF";
+        for (int shift = codeBytes * 8 - 4; shift >= 0; shift -= 4)
+            out += digits[(code >> shift) & 0xF];
+    };
+    std::string s = "/CIDInit /ProcSet findresource begin\n12 dict begin\nbegincmap\n"
+                    "/CIDSystemInfo <</Registry (Adobe) /Ordering (UCS) /Supplement 0>> def\n"
+                    "/CMapName /Adobe-Identity-UCS def\n/CMapType 2 def\n"
+                    "1 begincodespacerange\n<";
+    appendCode(s, 0);
+    s += "> <";
+    appendCode(s, codeBytes == 1 ? 0xFF : 0xFFFF);
+    s += ">\nendcodespacerange\n";
+    for (size_t i = 0; i < map.size(); i += 100) { // at most 100 entries a block
+        const size_t n = std::min<size_t>(100, map.size() - i);
+        appendInt(s, std::int64_t(n));
+        s += " beginbfchar\n";
+        for (size_t j = i; j < i + n; ++j) {
+            s += '<';
+            appendCode(s, map[j].first);
+            s += "> <";
+            const char32_t c = map[j].second;
+            if (c > 0xFFFF) {
+                appendHex4(s, 0xD800 + ((c - 0x10000) >> 10));
+                appendHex4(s, 0xDC00 + ((c - 0x10000) & 0x3FF));
+            } else {
+                appendHex4(s, c);
+            }
+            s += ">\n";
+        }
+        s += "endbfchar\n";
+    }
+    s += "endcmap\nCMapName currentdict /CMap defineresource pop\nend\nend\n";
+    return s;
+}
+
 } // namespace engine::pdfsyntax

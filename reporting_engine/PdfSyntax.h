@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
+#include <vector>
 
 // The few pieces of PDF syntax every part of the PDF writer appends to its output.
 namespace engine::pdfsyntax {
@@ -20,5 +22,8 @@ void appendInt(std::string &out, std::int64_t value);
 void appendHex4(std::string &out, std::uint32_t code);
 // A text string (document information): literal when plain ASCII, else UTF-16BE with a BOM.
 void appendTextString(std::string &out, const QString &text);
+
+// A ToUnicode CMap: each code, of codeBytes (1 or 2) bytes, to its character.
+std::string toUnicodeCMap(int codeBytes, const std::vector<std::pair<std::uint32_t, char32_t>> &map);
 
 } // namespace engine::pdfsyntax
