@@ -11,7 +11,6 @@ struct BarcodeBar {
     double top;
     double width;
     double height;
-    bool operator==(const BarcodeBar &) const = default;
 };
 
 // A barcode at its true printed size: the renderer places it, never scales it.
