@@ -85,6 +85,14 @@ struct PdfBarFont::Private {
         return found;
     }
 
+    void forgetFrom(size_t count)
+    {
+        shapes.resize(count);
+        for (std::uint8_t &slot : slotShape)
+            if (slot > count)
+                slot = 0;
+    }
+
     const Shape *add(double pitch, const BarcodeBar &bar)
     {
         char code = shapes.empty() ? firstCode : char(shapes.back().code + 1);
@@ -113,11 +121,13 @@ bool PdfBarFont::codesFor(std::span<const BarcodeBar> bars, std::string &codes)
     const double pitch = bars.size() > 1 ? bars[1].left - bars[0].left : bars[0].width;
     if (!(pitch > 0))
         return false;
-    const size_t start = codes.size();
+    const size_t start = codes.size(), known = d->shapes.size();
     codes.resize(start + bars.size());
     for (size_t i = 0; i < bars.size(); ++i) {
         const Shape *shape = std::abs(bars[i].left - bars[0].left - double(i) * pitch) < sameTwips ? d->shapeFor(pitch, bars[i]) : nullptr;
         if (!shape) {
+            // A row drawn bar by bar keeps no shapes: their codes stay free for later rows.
+            d->forgetFrom(known);
             codes.resize(start);
             return false;
         }
@@ -132,13 +142,12 @@ int PdfBarFont::write(int &nextObject, const std::function<void(int, const std::
 {
     const int font = nextObject++, toUnicode = nextObject++;
     const char first = d->shapes.front().code, last = d->shapes.back().code;
-    double left = 0, bottom = 0, right = 0, top = 0;
+    double bottom = 0, right = 0, top = 0; // every glyph starts at its origin
     std::string procs, differences;
     std::vector<double> advance(size_t(last - first + 1), 0.0);
     for (const Shape &s : d->shapes) {
         // The glyph's y goes up from the symbol's top line, so the bar lies below it.
         const double low = -(s.top + s.height), high = -s.top;
-        left = std::min(left, 0.0);
         right = std::max(right, s.width);
         bottom = std::min(bottom, low);
         top = std::max(top, high);
@@ -166,7 +175,7 @@ int PdfBarFont::write(int &nextObject, const std::function<void(int, const std::
         advance[size_t(s.code - first)] = s.pitch;
     }
     std::string body = "<</Type/Font/Subtype/Type3/FontBBox[";
-    for (const double v : {left, bottom, right, top}) {
+    for (const double v : {0.0, bottom, right, top}) {
         appendNumber(body, v, 4);
         body += ' ';
     }
