@@ -1,9 +1,9 @@
 // Envelopes per second of a whole batch into one PDF file, from a CSV file and
 // from a SQLite query, at 1,000 and 10,000 records; and 10,000 from CSV with the
 // Intelligent Mail barcode, its serials reserved from a counter file. Run: build/<preset>/bench/BatchBenchmark
-#include "envelope_report/BatchEnvelopeReport.h"
-#include "envelope_report/CsvAddresseeSource.h"
-#include "envelope_report/DatabaseAddresseeSource.h"
+#include "envelope_batch/BatchEnvelopeReport.h"
+#include "envelope_batch/CsvAddresseeSource.h"
+#include "envelope_batch/DatabaseAddresseeSource.h"
 #include "platform/MessagePresenter.h"
 #include "platform/WindowsApi.h"
 

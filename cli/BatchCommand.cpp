@@ -7,11 +7,11 @@
 #include "cli/OptionParser.h"
 #include "cli/PrintJobReport.h"
 #include "cli/ProgressMeter.h"
-#include "envelope_report/BatchEnvelopeReport.h"
-#include "envelope_report/ColumnMapping.h"
-#include "envelope_report/CsvAddresseeSource.h"
-#include "envelope_report/DatabaseAddresseeSource.h"
-#include "reporting_engine/EngineError.h"
+#include "envelope_batch/BatchEnvelopeReport.h"
+#include "envelope_batch/ColumnMapping.h"
+#include "envelope_batch/CsvAddresseeSource.h"
+#include "envelope_batch/DatabaseAddresseeSource.h"
+#include "reporting_engine/base/EngineError.h"
 
 #include <QDir>
 

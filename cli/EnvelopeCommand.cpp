@@ -8,7 +8,7 @@
 #include "cli/PrintJobReport.h"
 #include "envelope_report/EnvelopeProduct.h"
 #include "envelope_report/rptEnvelope.h"
-#include "reporting_engine/DatabaseConnection.h"
+#include "reporting_engine/records/DatabaseConnection.h"
 
 #include <QDir>
 

@@ -2,8 +2,8 @@
 
 #include "cli/ExitStatus.h"
 #include "cli/OptionParser.h"
-#include "reporting_engine/CupsPrinter.h"
-#include "reporting_engine/PrintOutcome.h"
+#include "reporting_engine/print/CupsPrinter.h"
+#include "reporting_engine/print/PrintOutcome.h"
 
 namespace cli {
 void PrintJobReport::allowBareWait(OptionParser &parser, const QCommandLineOption &wait)

@@ -7,10 +7,10 @@
 #include "envelope_report/EnvelopeLayout.h"
 #include "envelope_report/EnvelopeProduct.h"
 #include "envelope_report/rptCalibration.h"
-#include "reporting_engine/CupsPrinter.h"
-#include "reporting_engine/PaperCatalog.h"
-#include "reporting_engine/PrinterProfiles.h"
-#include "reporting_engine/Report.h"
+#include "reporting_engine/model/PaperCatalog.h"
+#include "reporting_engine/print/CupsPrinter.h"
+#include "reporting_engine/print/PrinterProfiles.h"
+#include "reporting_engine/report/Report.h"
 
 #include <QDir>
 

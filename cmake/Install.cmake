@@ -34,12 +34,19 @@ set(KORVA_INCLUDE_SUBDIR korva-envelope)
 set(KORVA_CMAKE_DIR ${ENVELOPE_INSTALL_LIBDIR}/cmake/KorvaEnvelope)
 set(KORVA_EXPORT_DIR ${PROJECT_BINARY_DIR}/exports)
 
-# The static library each shared library is made of; folders_settings has no
-# host-facing API and goes into the envelope report's library.
+# The static libraries each shared library is made of: the engine's parts make
+# one library; folders_settings, postal and the batch have no host-facing API of
+# their own and go into the envelope report's.
+set(_korva_engine_parts engine_base engine_settings engine_records engine_model engine_render engine_pdf engine_print
+  engine_report)
+set(_korva_envelope_parts envelope_report envelope_batch postal folders_settings)
 set(_korva_shared_of_platform korva_platform)
-set(_korva_shared_of_reporting_engine korva_reporting_engine)
-set(_korva_shared_of_envelope_report korva_envelope_report)
-set(_korva_shared_of_folders_settings korva_envelope_report)
+foreach(part IN LISTS _korva_engine_parts)
+  set(_korva_shared_of_${part} korva_reporting_engine)
+endforeach()
+foreach(part IN LISTS _korva_envelope_parts)
+  set(_korva_shared_of_${part} korva_envelope_report)
+endforeach()
 
 # korva_shared_library(shared_target EXPORT_NAME name OUTPUT_NAME file
 #                      FROM static... PUBLIC deps...)
@@ -87,7 +94,7 @@ function(korva_shared_library target)
 endfunction()
 
 # Hidden visibility; the export headers (<folder>/<Name>Export.h) are made below.
-foreach(lib platform reporting_engine folders_settings envelope_report)
+foreach(lib platform ${_korva_engine_parts} ${_korva_envelope_parts})
   set_target_properties(${lib} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
   target_include_directories(${lib} PUBLIC $<BUILD_INTERFACE:${KORVA_EXPORT_DIR}>)
 endforeach()
@@ -95,9 +102,9 @@ endforeach()
 korva_shared_library(korva_platform EXPORT_NAME platform OUTPUT_NAME korva-platform
   FROM platform PUBLIC Qt6::Core)
 korva_shared_library(korva_reporting_engine EXPORT_NAME reporting_engine OUTPUT_NAME korva-engine
-  FROM reporting_engine PUBLIC Qt6::Core)
+  FROM ${_korva_engine_parts} PUBLIC Qt6::Core)
 korva_shared_library(korva_envelope_report EXPORT_NAME envelope_report OUTPUT_NAME korva-envelope
-  FROM envelope_report folders_settings PUBLIC korva_reporting_engine Qt6::Core)
+  FROM ${_korva_envelope_parts} PUBLIC korva_reporting_engine Qt6::Core)
 # Made for the shared targets (for a static one the macros would be empty); the
 # static libraries compile the same objects with them.
 generate_export_header(korva_platform BASE_NAME KORVA_PLATFORM EXPORT_MACRO_NAME PLATFORM_EXPORT
@@ -106,6 +113,8 @@ generate_export_header(korva_reporting_engine BASE_NAME KORVA_ENGINE EXPORT_MACR
   EXPORT_FILE_NAME ${KORVA_EXPORT_DIR}/reporting_engine/EngineExport.h)
 generate_export_header(korva_envelope_report BASE_NAME KORVA_ENVELOPE EXPORT_MACRO_NAME ENVELOPE_EXPORT
   EXPORT_FILE_NAME ${KORVA_EXPORT_DIR}/envelope_report/EnvelopeExport.h)
+generate_export_header(korva_envelope_report BASE_NAME KORVA_POSTAL EXPORT_MACRO_NAME POSTAL_EXPORT
+  EXPORT_FILE_NAME ${KORVA_EXPORT_DIR}/postal/PostalExport.h)
 
 # --- Libraries (runtime) and the development files ---------------------------
 install(TARGETS korva_platform korva_reporting_engine korva_envelope_report
@@ -120,28 +129,29 @@ install(FILES
     envelope_report/rptEnvelope.h
     ${KORVA_EXPORT_DIR}/envelope_report/EnvelopeExport.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${KORVA_INCLUDE_SUBDIR}/envelope_report COMPONENT dev)
-install(FILES
-    reporting_engine/Barcode.h
-    reporting_engine/Control.h
-    reporting_engine/DatabaseConnection.h
-    reporting_engine/EngineError.h
-    reporting_engine/Fields.h
-    reporting_engine/LayeredSettings.h
-    reporting_engine/MediaSourceChooser.h
-    reporting_engine/PagePlacement.h
-    reporting_engine/PageSettings.h
-    reporting_engine/PrintDestination.h
-    reporting_engine/PrintOutcome.h
-    reporting_engine/PrinterProfile.h
-    reporting_engine/PrinterProfiles.h
-    reporting_engine/PrinterSettings.h
-    reporting_engine/RecordSource.h
-    reporting_engine/Report.h
-    reporting_engine/Section.h
-    reporting_engine/SettingsFile.h
-    reporting_engine/TextBox.h
-    reporting_engine/TextStyle.h
-    ${KORVA_EXPORT_DIR}/reporting_engine/EngineExport.h
+# The engine's headers lie in its parts' folders. Host programs include them by
+# the names they had in version 1.0 (<reporting_engine/Report.h>), so each of
+# those is also installed as a header that includes its part's.
+set(_korva_engine_headers
+  base/EngineError.h base/PagePlacement.h
+  model/Barcode.h model/Control.h model/Fields.h model/PageSettings.h model/PrinterSettings.h model/Section.h
+  model/TextBox.h model/TextStyle.h
+  print/MediaSourceChooser.h print/PrintDestination.h print/PrintOutcome.h print/PrinterProfile.h
+  print/PrinterProfiles.h
+  records/DatabaseConnection.h records/RecordSource.h
+  report/Report.h
+  settings/LayeredSettings.h settings/SettingsFile.h)
+foreach(header IN LISTS _korva_engine_headers)
+  cmake_path(GET header PARENT_PATH part)
+  cmake_path(GET header FILENAME name)
+  install(FILES reporting_engine/${header}
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${KORVA_INCLUDE_SUBDIR}/reporting_engine/${part} COMPONENT dev)
+  file(CONFIGURE OUTPUT ${PROJECT_BINARY_DIR}/compat-headers/reporting_engine/${name}
+    CONTENT "#pragma once\n\n// The name of version 1.0; the header is its part's.\n#include \"reporting_engine/${header}\"\n")
+  install(FILES ${PROJECT_BINARY_DIR}/compat-headers/reporting_engine/${name}
+    DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${KORVA_INCLUDE_SUBDIR}/reporting_engine COMPONENT dev)
+endforeach()
+install(FILES ${KORVA_EXPORT_DIR}/reporting_engine/EngineExport.h
   DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/${KORVA_INCLUDE_SUBDIR}/reporting_engine COMPONENT dev)
 
 install(EXPORT KorvaEnvelopeTargets NAMESPACE KorvaEnvelope::

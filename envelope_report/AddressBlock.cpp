@@ -1,6 +1,6 @@
 #include "envelope_report/AddressBlock.h"
 
-#include "reporting_engine/PageRenderer.h"
+#include "reporting_engine/render/PageRenderer.h"
 
 namespace envelope {
 

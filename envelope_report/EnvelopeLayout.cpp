@@ -1,8 +1,8 @@
 #include "envelope_report/EnvelopeLayout.h"
 
-#include "reporting_engine/EngineError.h"
-#include "reporting_engine/IntelligentMailEncoder.h"
-#include "reporting_engine/Twips.h"
+#include "postal/IntelligentMailEncoder.h"
+#include "reporting_engine/base/EngineError.h"
+#include "reporting_engine/base/Twips.h"
 
 #include <array>
 #include <cmath>
@@ -59,7 +59,7 @@ QRectF EnvelopeLayout::intelligentMailBox()
 
 void EnvelopeLayout::checkIntelligentMailPlacement(std::span<const Box> layout, const QRectF &imb)
 {
-    using engine::IntelligentMailEncoder;
+    using postal::IntelligentMailEncoder;
     if (imb.width() < IntelligentMailEncoder::symbolWidth || imb.height() < IntelligentMailEncoder::fullBarHeight)
         throw misplaced(imb, QStringLiteral("is smaller than the symbol (%1 x %2 in)")
                                  .arg(engine::twips::toInches(IntelligentMailEncoder::symbolWidth), 0, 'f', 3)

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "envelope_report/EnvelopeExport.h"
-#include "reporting_engine/PaperCatalog.h"
-#include "reporting_engine/TextStyle.h"
+#include "reporting_engine/model/PaperCatalog.h"
+#include "reporting_engine/model/TextStyle.h"
 
 #include <QRectF>
 #include <QString>
@@ -29,6 +29,9 @@ public:
     static constexpr int paperSize = engine::PaperCatalog::paperNo10Envelope;
     static constexpr int paperSource = engine::PaperCatalog::sourceEnvelopeFeeder;
     static constexpr int orientation = engine::PaperCatalog::orientationLandscape;
+    // The barcode's style codes: the design's POSTNET, and one of ours for the Intelligent Mail barcode.
+    static constexpr int postnetStyle = 15;
+    static constexpr int intelligentMailStyle = 1015;
     static constexpr double marginTwips = 0; // every edge
     static constexpr double printWidthTwips = 13680;
     static constexpr double detailHeightTwips = 5760;

@@ -4,7 +4,12 @@
 #include "envelope_report/EnvelopeLayout.h"
 #include "envelope_report/EnvelopeProduct.h"
 #include "platform/QtPrinterDialog.h"
-#include "reporting_engine/Report.h"
+#include "postal/IntelligentMailSymbology.h"
+#include "postal/PostnetSymbology.h"
+#include "reporting_engine/model/BarSymbology.h"
+#include "reporting_engine/report/Report.h"
+
+#include <mutex>
 
 namespace envelope {
 namespace {
@@ -14,10 +19,22 @@ const QString addressBox = QStringLiteral("fldAddress");
 const QString barcodeField = QStringLiteral("FooterBarCode");
 const QString barcodeBox = QStringLiteral("barPostNet");
 
+// The engine knows no symbology: the envelope's style codes select the postal ones.
+void registerSymbologies()
+{
+    static std::once_flag once;
+    std::call_once(once, [] {
+        engine::BarSymbology::registerStyle(EnvelopeLayout::postnetStyle, std::make_shared<postal::PostnetSymbology>());
+        engine::BarSymbology::registerStyle(EnvelopeLayout::intelligentMailStyle,
+                                            std::make_shared<postal::IntelligentMailSymbology>());
+    });
+}
+
 } // namespace
 
 EnvelopePage::EnvelopePage(engine::Report &report) : m_report(report)
 {
+    registerSymbologies();
     EnvelopeProduct::applyTo(m_report);
     m_report.setPrinterDialog(platform::QtPrinterDialog::ifScreenAvailable());
     // The design's page is Letter with one-inch margins (the engine's new page);
@@ -43,8 +60,7 @@ void EnvelopePage::setUpPaper(bool intelligentMail)
     m_report.printerSettings().setPaperSource(EnvelopeLayout::paperSource);
     m_report.pageSettings().setOrientation(EnvelopeLayout::orientation);
     engine::Barcode &barcode = m_report.barcode(barcodeBox);
-    barcode.setStyle(engine::Barcode::stylePostnet);
-    barcode.setSymbology(intelligentMail ? engine::Barcode::Symbology::IntelligentMail : engine::Barcode::Symbology::Postnet);
+    barcode.setStyle(intelligentMail ? EnvelopeLayout::intelligentMailStyle : EnvelopeLayout::postnetStyle);
     barcode.setGeometry(intelligentMail ? EnvelopeLayout::intelligentMailBox() : EnvelopeLayout::boxes()[1].rectTwips);
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "reporting_engine/LayeredSettings.h"
-#include "reporting_engine/PrinterProfiles.h"
-#include "reporting_engine/Report.h"
+#include "reporting_engine/print/PrinterProfiles.h"
+#include "reporting_engine/report/Report.h"
+#include "reporting_engine/settings/LayeredSettings.h"
 
 #include <QString>
 

@@ -1,9 +1,9 @@
 #include "envelope_report/MailBarcode.h"
 
 #include "envelope_report/EnvelopeProduct.h"
-#include "envelope_report/TrackingCode.h"
-#include "reporting_engine/EngineError.h"
-#include "reporting_engine/LayeredSettings.h"
+#include "postal/TrackingCode.h"
+#include "reporting_engine/base/EngineError.h"
+#include "reporting_engine/settings/LayeredSettings.h"
 
 #include <exception>
 
@@ -19,7 +19,7 @@ MailBarcode::MailBarcode(MailSettings settings) : m_settings(std::move(settings)
     if (!m_settings.serial.isEmpty())
         m_explicitNext = m_settings.serial.toULongLong();
     else
-        m_counter = std::make_unique<ImbSerialCounter>(m_settings.mailerId, m_settings.serialFile);
+        m_counter = std::make_unique<postal::ImbSerialCounter>(m_settings.mailerId, m_settings.serialFile);
 }
 
 MailBarcode::~MailBarcode() { releaseUnused(false); }
@@ -45,7 +45,7 @@ QVariant MailBarcode::valueFor(const QString &routingDigits, const QString &give
     if (!isIntelligentMail())
         return routingDigits;
     if (!givenTracking.isEmpty())
-        return TrackingCode::barcodeData(givenTracking, routingDigits);
+        return postal::TrackingCode::barcodeData(givenTracking, routingDigits);
     QString serial;
     if (m_counter) {
         if (!m_range || m_handedOut >= m_range->count)
@@ -54,19 +54,19 @@ QVariant MailBarcode::valueFor(const QString &routingDigits, const QString &give
         serial = m_counter->serialText(m_range->first + m_handedOut++);
     } else {
         serial = QString::number(m_explicitNext++);
-        if (!TrackingCode::serialProblem(serial, m_settings.mailerId).isEmpty())
+        if (!postal::TrackingCode::serialProblem(serial, m_settings.mailerId).isEmpty())
             throw engine::EngineError(QStringLiteral("The serials from %1 on run past the largest of Mailer ID %2.")
                                           .arg(m_settings.serial, m_settings.mailerId));
     }
-    const QString tracking = TrackingCode::compose(m_settings.barcodeId, m_settings.serviceType, m_settings.mailerId, serial);
-    return TrackingCode::barcodeData(tracking, routingDigits);
+    const QString tracking = postal::TrackingCode::compose(m_settings.barcodeId, m_settings.serviceType, m_settings.mailerId, serial);
+    return postal::TrackingCode::barcodeData(tracking, routingDigits);
 }
 
 void MailBarcode::releaseUnused(bool keepNone)
 {
     if (!m_range)
         return;
-    const ImbSerialCounter::Range range = *m_range;
+    const postal::ImbSerialCounter::Range range = *m_range;
     m_range.reset();
     try {
         m_counter->release(range, keepNone ? 0 : m_handedOut);

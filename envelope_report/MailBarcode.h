@@ -1,7 +1,7 @@
 #pragma once
 
-#include "envelope_report/ImbSerialCounter.h"
 #include "envelope_report/MailSettings.h"
+#include "postal/ImbSerialCounter.h"
 
 #include <QVariant>
 
@@ -41,8 +41,8 @@ public:
 
 private:
     MailSettings m_settings;
-    std::unique_ptr<ImbSerialCounter> m_counter;
-    std::optional<ImbSerialCounter::Range> m_range;
+    std::unique_ptr<postal::ImbSerialCounter> m_counter;
+    std::optional<postal::ImbSerialCounter::Range> m_range;
     std::uint64_t m_handedOut = 0;
     std::uint64_t m_explicitNext = 0;
 };

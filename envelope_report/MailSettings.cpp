@@ -1,8 +1,8 @@
 #include "envelope_report/MailSettings.h"
 
-#include "envelope_report/TrackingCode.h"
-#include "reporting_engine/EngineError.h"
-#include "reporting_engine/LayeredSettings.h"
+#include "postal/TrackingCode.h"
+#include "reporting_engine/base/EngineError.h"
+#include "reporting_engine/settings/LayeredSettings.h"
 
 
 namespace envelope {
@@ -57,13 +57,13 @@ QString MailSettings::problem(const QString &key, const QString &value, const QS
     if (key == keyBarcode)
         return value == QLatin1String("postnet") || value == QLatin1String("imb") ? QString() : QStringLiteral("the barcode is postnet or imb");
     if (key == keyMailerId)
-        return TrackingCode::mailerIdProblem(value);
+        return postal::TrackingCode::mailerIdProblem(value);
     if (key == keyServiceType)
-        return TrackingCode::serviceTypeProblem(value);
+        return postal::TrackingCode::serviceTypeProblem(value);
     if (key == keyBarcodeId)
-        return TrackingCode::barcodeIdProblem(value);
+        return postal::TrackingCode::barcodeIdProblem(value);
     if (key == keySerial)
-        return TrackingCode::serialProblem(value, mailerId);
+        return postal::TrackingCode::serialProblem(value, mailerId);
     if (key == keySerialFile)
         return value.isEmpty() ? QStringLiteral("a serial file is a path") : QString();
     return QStringLiteral("no mail setting");
@@ -86,7 +86,7 @@ void MailSettings::checkComplete() const
         throw engine::EngineError(QStringLiteral("The Intelligent Mail barcode needs a Mailer ID and a service type "
                                                  "(mailer-id and service-type in mail.conf, or --mailer-id and --service-type)."));
     if (!serial.isEmpty()) {
-        if (const QString reason = TrackingCode::serialProblem(serial, mailerId); !reason.isEmpty())
+        if (const QString reason = postal::TrackingCode::serialProblem(serial, mailerId); !reason.isEmpty())
             throw engine::EngineError(QStringLiteral("The serial \"%1\" does not go with the Mailer ID %2: %3.").arg(serial, mailerId, reason));
     }
 }

@@ -4,7 +4,7 @@
 #include "folders_settings/modGetParentEXEPath.h"
 #include "folders_settings/modINIFile.h"
 #include "platform/WindowsApi.h"
-#include "reporting_engine/ZipCode.h"
+#include "postal/ZipCode.h"
 
 namespace envelope {
 namespace {
@@ -73,7 +73,7 @@ ReturnAddress ReturnAddress::LoadReturnAddress(platform::WindowsApi &api, const 
     const QString zip = read("SFTZIP", QStringLiteral("000000000"));
     const QString city = read("SFTCTY");
     const QString state = read("SFTSTA");
-    from.lines += city + QLatin1Char(' ') + state + QStringLiteral(", ") + engine::ZipCode::fromNumberText(zip).printed();
+    from.lines += city + QLatin1Char(' ') + state + QStringLiteral(", ") + postal::ZipCode::fromNumberText(zip).printed();
     return from;
 }
 

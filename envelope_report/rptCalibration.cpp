@@ -2,8 +2,8 @@
 
 #include "envelope_report/EnvelopeLayout.h"
 #include "envelope_report/EnvelopeProduct.h"
-#include "reporting_engine/FilledBox.h"
-#include "reporting_engine/Twips.h"
+#include "reporting_engine/base/Twips.h"
+#include "reporting_engine/model/FilledBox.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "envelope_report/EnvelopeExport.h"
-#include "reporting_engine/Report.h"
+#include "reporting_engine/report/Report.h"
 
 namespace envelope {
 

@@ -5,8 +5,8 @@
 #include "folders_settings/modGetParentEXEPath.h"
 #include "platform/MessagePresenterFactory.h"
 #include "platform/WindowsApi.h"
-#include "reporting_engine/RecordSource.h"
-#include "reporting_engine/ZipCode.h"
+#include "postal/ZipCode.h"
+#include "reporting_engine/records/RecordSource.h"
 
 #include <QCoreApplication>
 
@@ -99,7 +99,7 @@ void rptEnvelope::ActiveReport_FetchData(bool &eof)
     addressee.street2 = AddresseeStreet2;
     addressee.city = AddresseeCity;
     addressee.state = AddresseeState;
-    const engine::ZipCode zip = engine::ZipCode::fromNumber(AddresseeZipCode);
+    const postal::ZipCode zip = postal::ZipCode::fromNumber(AddresseeZipCode);
     const QVariant barcodeValue =
         d->mail->isIntelligentMail() ? d->mail->valueFor(zip.routingDigits()) : QVariant::fromValue<qint32>(AddresseeZipCode);
     d->page.fill(addressee, zip.printed(), barcodeValue);

@@ -2,7 +2,7 @@
 
 #include "envelope_report/EnvelopeExport.h"
 #include "envelope_report/MailSettings.h"
-#include "reporting_engine/Report.h"
+#include "reporting_engine/report/Report.h"
 
 #include <QString>
 

@@ -3,12 +3,12 @@
 // the limit's edge is reached without megabytes of input. Then the same bytes
 // as a batch reads them from a file: the address columns found, each record
 // checked.
-#include "envelope_report/AddresseeValidator.h"
-#include "envelope_report/ColumnMapping.h"
-#include "envelope_report/CsvAddresseeSource.h"
+#include "envelope_batch/AddresseeValidator.h"
+#include "envelope_batch/ColumnMapping.h"
+#include "envelope_batch/CsvAddresseeSource.h"
 #include "fuzz/FuzzSupport.h"
-#include "reporting_engine/CsvRecordReader.h"
-#include "reporting_engine/EngineError.h"
+#include "reporting_engine/base/EngineError.h"
+#include "reporting_engine/records/CsvRecordReader.h"
 
 #include <QByteArray>
 #include <QString>

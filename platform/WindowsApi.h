@@ -12,7 +12,7 @@ namespace platform {
 
 class MessagePresenter;
 
-// The handful of Win32 calls the envelope printer makes, behaving as Windows does,
+// The handful of Win32 calls our programs make, behaving as Windows does,
 // over a Wine prefix: the registry from its system.reg, files through its drive
 // letters, private-profile files with Windows' parsing rules, the executable's path
 // and modal message boxes. Text crosses the "A" calls in the ANSI code page

@@ -2,7 +2,7 @@
 
 #include <cstdint>
 
-// The Win32 types and constants the envelope printer's calls use, with their
+// The Win32 types and constants those calls use, with their
 // Windows sizes (LONG and DWORD are 32 bits there, whatever long is here).
 namespace platform {
 

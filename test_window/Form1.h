@@ -1,6 +1,6 @@
 #pragma once
 
-#include "reporting_engine/PrintDestination.h"
+#include "reporting_engine/print/PrintDestination.h"
 
 #include <QWidget>
 

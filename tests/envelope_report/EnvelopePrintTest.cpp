@@ -3,7 +3,7 @@
 // the queue's filter selected. Without the queues the tests skip, unless
 // ENVELOPE_REQUIRE_CUPS=1 (CI).
 #include "envelope_report/rptEnvelope.h"
-#include "reporting_engine/EngineError.h"
+#include "reporting_engine/base/EngineError.h"
 #include "support/CupsTestQueue.h"
 #include "support/QtPrinting.h"
 #include "support/RecordingMessagePresenter.h"

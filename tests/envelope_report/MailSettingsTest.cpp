@@ -2,7 +2,7 @@
 // named with its file and line (the options' own messages: EnvelopeCommandTest).
 #include "envelope_report/MailBarcode.h"
 #include "envelope_report/MailSettings.h"
-#include "reporting_engine/EngineError.h"
+#include "reporting_engine/base/EngineError.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,8 +1,8 @@
 // The envelope report with a query: the record-source step of its data event and
 // its release, against SQLite and a real PostgreSQL server.
 #include "envelope_report/rptEnvelope.h"
-#include "reporting_engine/DatabaseConnection.h"
-#include "reporting_engine/EngineError.h"
+#include "reporting_engine/base/EngineError.h"
+#include "reporting_engine/records/DatabaseConnection.h"
 #include "support/RecordingMessagePresenter.h"
 #include "support/TestDatabase.h"
 #include "support/WinePrefixFixture.h"

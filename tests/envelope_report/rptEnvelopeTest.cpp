@@ -2,7 +2,7 @@
 // its messages, and the envelope as it comes out of the PDF.
 #include "envelope_report/EnvelopeLayout.h"
 #include "envelope_report/rptEnvelope.h"
-#include "reporting_engine/EngineError.h"
+#include "reporting_engine/base/EngineError.h"
 #include "support/PdfReport.h"
 #include "support/RecordingMessagePresenter.h"
 #include "support/WinePrefixFixture.h"
@@ -132,7 +132,7 @@ TEST_F(EnvelopeFixture, ReportStartMakesThePageSettingsInOrderEveryRun)
                             QStringLiteral("Orientation=2")};
     report->PrintReport(false);
     EXPECT_EQ(seen, seven);
-    EXPECT_EQ(report->barcode(QStringLiteral("barPostNet")).style(), engine::Barcode::stylePostnet); // the eighth, made last
+    EXPECT_EQ(report->barcode(QStringLiteral("barPostNet")).style(), envelope::EnvelopeLayout::postnetStyle); // the eighth, made last
     report->PrintReport(false);
     EXPECT_EQ(seen, seven + seven);
     EXPECT_EQ(report->pageSizeTwips(), QSizeF(13680, 5940));

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "envelope_report/AddresseeRecord.h"
+#include "envelope_report/MailSettings.h"
+#include "reporting_engine/report/Report.h"
+
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+
+namespace platform {
+class WindowsApi;
+}
+
+namespace envelope {
+
+class AddresseeSource;
+
+// Many envelopes in one run: one page per addressee of a source, each printed
+// exactly as the single envelope prints it (the same layout, return address, ZIP
+// text and barcode), without the single envelope's per-record messages.
+//
+// A bad addressee (see AddresseeValidator) is reported to the listener and then,
+// by the policy, printed without a barcode, left out, or, for Stop, the run ends
+// before anything is made: the whole source is checked first.
+//
+// With the Intelligent Mail barcode, a run reserves the serials of all its good records
+// without a tracking code of their own in one step (counting them first unless checkInput
+// just did), and gives back those it did not hand out when it fails or is interrupted.
+class BatchEnvelopeReport : public engine::Report {
+public:
+    enum class BadRecords { Print, Skip, Stop };
+
+    struct Tally {
+        qint64 read = 0;    // records taken from the source
+        qint64 printed = 0; // pages made, bad ones printed included
+        qint64 skipped = 0;
+        qint64 bad = 0;
+    };
+
+    // Called as the run goes; any may be empty.
+    struct Listener {
+        std::function<void(const AddresseeRecord &record, const QStringList &problems)> badRecord;
+        std::function<void(const Tally &tally, double fractionRead)> progress;
+        // The run's cancel check: asked between records and after every page; true
+        // ends the run (or the check of the input) with an EngineError, leaving no output.
+        std::function<bool()> interrupted;
+        // Something the user should know that does not stop the run (the serials started again at 0).
+        std::function<void(const QString &text)> warning;
+    };
+
+    // The source is read by the runs and must outlive the report.
+    BatchEnvelopeReport(std::shared_ptr<platform::WindowsApi> api, AddresseeSource &source, BadRecords policy,
+                        Listener listener = {});
+    ~BatchEnvelopeReport() override;
+
+    // Reads the whole source once, reports every bad record, and rewinds it;
+    // returns the number of bad records. A Stop run does this itself when it has
+    // not been done, but a caller doing it first makes nothing at all when it fails.
+    qint64 checkInput();
+
+    // The postal barcode's settings that win over the host's section of mail.conf, for the
+    // next runs (see MailSettings; a serial is the first of the run's).
+    void setMailSettings(const MailSettings &overrides);
+
+    // What the last run (or check) did.
+    const Tally &tally() const;
+
+protected:
+    void reportStart() override;
+    void dataInitialize() override;
+    void fetchData(bool &eof) override;
+    void reportEnd(bool completed) override;
+
+private:
+    struct Private;
+    std::unique_ptr<Private> d;
+};
+
+} // namespace envelope

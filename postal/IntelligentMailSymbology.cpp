@@ -1,0 +1,15 @@
+#include "postal/IntelligentMailSymbology.h"
+
+#include "postal/IntelligentMailEncoder.h"
+
+namespace postal {
+
+std::optional<engine::BarcodeSymbol> IntelligentMailSymbology::encode(const QVariant &value) const
+{
+    const QString data = value.isNull() ? QString() : value.toString();
+    if (data.isEmpty())
+        return std::nullopt;
+    return IntelligentMailEncoder::encode(data);
+}
+
+} // namespace postal

@@ -1,0 +1,74 @@
+#include "reporting_engine/model/ReportDesign.h"
+
+#include "reporting_engine/base/EngineError.h"
+#include "reporting_engine/model/PaperCatalog.h"
+
+#include <cmath>
+
+namespace engine {
+
+ReportDesign::ReportDesign(QString title, PageSettings::Hook settingNotice)
+    : m_title(std::move(title)), m_page(settingNotice), m_printer(std::move(settingNotice))
+{
+}
+
+ReportDesign::~ReportDesign() = default;
+
+void ReportDesign::setPrintWidth(double twips)
+{
+    if (!std::isfinite(twips) || twips < 0)
+        throw EngineError(QStringLiteral("The print width %1 is not a length.").arg(twips));
+    m_printWidth = twips;
+}
+
+Section &ReportDesign::addSection(const QString &name, double heightTwips)
+{
+    m_sections.push_back(std::make_unique<Section>(name, heightTwips));
+    return *m_sections.back();
+}
+
+Control &ReportDesign::control(const QString &name) const
+{
+    for (const auto &s : m_sections)
+        if (Control *c = s->find(name))
+            return *c;
+    throw EngineError(QStringLiteral("The report \"%1\" has no control named %2.").arg(m_title, name));
+}
+
+TextBox &ReportDesign::textBox(const QString &name) const
+{
+    Control &c = control(name);
+    if (c.kind() != Control::Kind::TextBox)
+        throw EngineError(QStringLiteral("The control %1 is not a text box.").arg(name));
+    return static_cast<TextBox &>(c);
+}
+
+Barcode &ReportDesign::barcode(const QString &name) const
+{
+    Control &c = control(name);
+    if (c.kind() != Control::Kind::Barcode)
+        throw EngineError(QStringLiteral("The control %1 is not a barcode.").arg(name));
+    return static_cast<Barcode &>(c);
+}
+
+QSizeF ReportDesign::pageSizeTwips() const
+{
+    const auto paper = PaperCatalog::paper(m_printer.paperSize());
+    // Settings are checked when made, so the code is always known here.
+    const QSizeF portrait = paper ? QSizeF(paper->widthTwips, paper->heightTwips) : QSizeF(12240, 15840);
+    return m_page.orientation() == PaperCatalog::orientationLandscape ? portrait.transposed() : portrait;
+}
+
+std::vector<std::pair<QString, QRectF>> ReportDesign::boxes() const
+{
+    std::vector<std::pair<QString, QRectF>> out;
+    QPointF origin(m_page.leftMargin(), m_page.topMargin());
+    for (const auto &section : m_sections) {
+        for (const auto &control : section->controls())
+            out.emplace_back(control->name(), control->geometry().translated(origin));
+        origin.ry() += section->height();
+    }
+    return out;
+}
+
+} // namespace engine

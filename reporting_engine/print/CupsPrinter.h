@@ -1,0 +1,85 @@
+#pragma once
+
+#include "reporting_engine/print/MediaSourceChooser.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace engine {
+
+// One print job for the CUPS scheduler.
+struct CupsJobRequest {
+    QString queue;            // empty: the CUPS default destination
+    QString title;            // the job name
+    QString documentPath;     // a complete PDF file
+    // IPP job attributes as name/value, e.g. {"media", "na_number-10_4.125x9.5in"},
+    // {"media-source", "envelope"}, {"print-scaling", "none"}.
+    std::vector<std::pair<QByteArray, QByteArray>> options;
+    bool zeroMargins = false; // ask for borderless/zero margins, only where the printer supports them
+    // A Windows paper-source code, matched to the printer's own sources by meaning
+    // (an explicit "media-source" option is sent as given instead).
+    std::optional<int> paperSource;
+    // The printer profile's source: used as given, when the printer offers it.
+    QByteArray sourceOverride;
+};
+
+// What a destination says of itself, as far as choosing paper goes.
+struct CupsDestination {
+    QString name;
+    bool isDefault = false;
+    QString description;            // printer-info
+    std::vector<PrinterSource> sources; // media-source-supported, with the driver's texts
+    std::vector<ReadyMedia> ready;  // media-col-ready
+    bool offersMedia = false;       // the asked-for media is among its sizes
+};
+
+// A job CUPS took, and the source it was sent to.
+struct CupsJob {
+    QString queue;
+    int id = 0;
+    MediaSourceChoice source;
+};
+
+// How a job ended, as far as it was followed.
+struct CupsJobEnd {
+    enum class State { Completed, Aborted, Canceled, StillPending };
+    State state = State::StillPending;
+    QString jobReasons;     // job-state-reasons and job-printer-state-message
+    QString printerReasons; // printer-state-reasons and printer-state-message
+};
+
+// Printing through libcups, talking to the scheduler named by CUPS_SERVER /
+// client.conf (normally the local socket). Every call opens its own connection
+// with a short connect timeout, so nothing here waits long for a dead scheduler.
+class CupsPrinter {
+public:
+    // The default destination's name (LPDEST, PRINTER, lpoptions, then the
+    // scheduler's default), or nothing when CUPS has no destination or the
+    // scheduler is not reachable.
+    static std::optional<QString> defaultDestination();
+
+    // Submits the whole document as one PDF job and returns its job id.
+    // "media" with "media-source" and/or zero margins travel as one media-col,
+    // the only form in which a PPD queue maps the source to its InputSlot and
+    // the margins to a borderless size. A job CUPS refuses half-way is
+    // cancelled. Throws EngineError naming the queue and CUPS's own error.
+    static CupsJob submit(const CupsJobRequest &request);
+
+    // Every destination's name, the default first marked; throws EngineError when
+    // the scheduler is not reachable.
+    static std::vector<CupsDestination> destinations();
+    // What one destination reports (once), with whether it offers this media.
+    static CupsDestination destination(const QString &queue, const QByteArray &media);
+    // The source a job with this request would be sent to on that destination.
+    static MediaSourceChoice chooseSource(const CupsDestination &destination, const CupsJobRequest &request);
+
+    // Follows a job until it has ended or the time is up (polling the scheduler).
+    static CupsJobEnd waitForJob(const QString &queue, int jobId, int timeoutSeconds);
+};
+
+} // namespace engine

@@ -1,0 +1,81 @@
+// What makes an addressee bad, and how its ZIP prints (the ZIP's own forms: ZipCodeTest).
+#include "envelope_batch/AddresseeValidator.h"
+
+#include <gtest/gtest.h>
+
+#include <ostream>
+
+using envelope::AddresseeRecord;
+using envelope::AddresseeValidator;
+
+namespace {
+
+struct Row {
+    const char *name;
+    AddresseeRecord record;
+    QString zipText;
+    QVariant barcode;  // null: no bars
+    const char *problem; // nullptr: good
+};
+
+void PrintTo(const Row &row, std::ostream *os) { *os << row.name; }
+
+AddresseeRecord rec(const char *zip, const char *name = "Ann Lee", const char *street1 = "9 Elm St.", const char *street2 = "",
+                    const char *city = "Salem")
+{
+    AddresseeRecord r;
+    r.number = 1;
+    r.name = QString::fromUtf8(name);
+    r.street1 = QString::fromUtf8(street1);
+    r.street2 = QString::fromUtf8(street2);
+    r.city = QString::fromUtf8(city);
+    r.state = QStringLiteral("OR");
+    r.zip = QString::fromUtf8(zip);
+    return r;
+}
+
+AddresseeRecord withImb(AddresseeRecord r, const char *imb)
+{
+    r.imb = QString::fromUtf8(imb);
+    return r;
+}
+
+class Validation : public ::testing::TestWithParam<Row> {};
+
+TEST_P(Validation, JudgesTheRecord)
+{
+    const auto v = AddresseeValidator::check(GetParam().record);
+    EXPECT_EQ(v.zipText, GetParam().zipText);
+    EXPECT_EQ(v.barcodeValue, GetParam().barcode);
+    if (GetParam().problem) {
+        ASSERT_FALSE(v.good());
+        EXPECT_TRUE(v.problems.join(QLatin1Char('|')).contains(QLatin1String(GetParam().problem))) << qPrintable(v.problems.join(QLatin1Char('|')));
+    } else {
+        EXPECT_TRUE(v.good()) << qPrintable(v.problems.join(QLatin1Char('|')));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Addressee, Validation,
+    ::testing::Values(
+        Row{"FiveDigits", rec("97301"), QStringLiteral("97301"), QStringLiteral("97301"), nullptr},
+        Row{"ZipPlusFourWithHyphen", rec("97301-1234"), QStringLiteral("97301-1234"), QStringLiteral("973011234"), nullptr},
+        Row{"FourDigitsAsGiven", rec("2134"), QStringLiteral("2134"), QVariant(), "has 4 digits"},
+        Row{"Letters", rec("9730l"), QStringLiteral("9730l"), QVariant(), "not a number"},
+        Row{"MissingZip", rec(""), QString(), QVariant(), "ZIP code is missing"},
+        Row{"MissingName", rec("97301", ""), QStringLiteral("97301"), QVariant(), "name is missing"},
+        Row{"FourLinesFit", rec("97301", "Ann Lee", "9 Elm St.", "Apt 2"), QStringLiteral("97301"), QStringLiteral("97301"), nullptr},
+        Row{"LineBreakInStreetMakesFive", rec("97301", "Ann Lee", "9 Elm St.\r\nRear", "Apt 2"), QStringLiteral("97301"), QVariant(),
+            "takes 5 lines"},
+        Row{"LoneLfCountsToo", rec("97301", "Ann\nLee", "9 Elm St.", "Apt\n2"), QStringLiteral("97301"), QVariant(), "takes 6 lines"},
+        Row{"BreakInCityLine", rec("97301", "Ann Lee", "9 Elm St.", "", "Salem\rEast"), QStringLiteral("97301"),
+            QStringLiteral("97301"), nullptr},
+        // A batch's tracking code is judged by the encoder's rules; it does not change the routing digits.
+        Row{"GivenTrackingCode", withImb(rec("97301"), "01234567094987654321"), QStringLiteral("97301"), QStringLiteral("97301"), nullptr},
+        Row{"TrackingCodeSecondDigitOver4", withImb(rec("97301"), "05234567094987654321"), QStringLiteral("97301"), QVariant(),
+            "second digit must be 0 to 4"},
+        Row{"TrackingCodeWithRouting", withImb(rec("97301"), "01234567094987654321-97301"), QStringLiteral("97301"), QVariant(),
+            "must be 20 digits"}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+} // namespace
