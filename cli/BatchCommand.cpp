@@ -5,6 +5,7 @@
 #include "cli/InterruptGuard.h"
 #include "cli/MailOptions.h"
 #include "cli/OptionParser.h"
+#include "cli/OutputOptions.h"
 #include "cli/PrintJobReport.h"
 #include "cli/ProgressMeter.h"
 #include "envelope_batch/BatchEnvelopeReport.h"
@@ -60,9 +61,7 @@ struct Invocation {
     QString query;
     envelope::ColumnMapping columns;
     Policy policy = Policy::Print;
-    engine::PrintDestination destination = engine::PrintDestination::defaultPrinter();
-    QString pngDir;
-    std::optional<int> waitSeconds;
+    OutputOptions::Output output;
     envelope::MailSettings mail;
 };
 
@@ -73,17 +72,13 @@ struct Options {
     QCommandLineOption database = OptionParser::withValue("database", "URL");
     QCommandLineOption query = OptionParser::withValue("query", "SQL");
     QCommandLineOption columns = OptionParser::withValue("columns", "MAPPING");
-    QCommandLineOption pdf = OptionParser::withValue("pdf", "FILE");
-    QCommandLineOption pngDir = OptionParser::withValue("png-dir", "DIR");
-    QCommandLineOption printer = OptionParser::withValue("printer", "QUEUE");
     QCommandLineOption onBad = OptionParser::withValue("on-bad-record", "WHAT");
-    QCommandLineOption wait = OptionParser::withValue("wait", "SECONDS");
-
+    OutputOptions output{OutputOptions::Pictures::Folder};
     MailOptions mail;
 
     QList<QCommandLineOption> all() const
     {
-        return QList<QCommandLineOption>{csv, database, query, columns, pdf, pngDir, printer, onBad, wait} + mail.all();
+        return QList<QCommandLineOption>{csv, database, query, columns, onBad} + output.all() + mail.all();
     }
 };
 
@@ -126,27 +121,12 @@ void readRecordRules(const OptionParser &parser, const Options &o, Invocation &i
         throw UsageError{QStringLiteral("--on-bad-record \"%1\": give print, skip or stop").arg(v)};
 }
 
-void readOutput(const OptionParser &parser, const Options &o, Invocation &inv)
-{
-    if (int(parser.isSet(o.pdf)) + int(parser.isSet(o.pngDir)) + int(parser.isSet(o.printer)) > 1)
-        throw UsageError{QStringLiteral("give only one of --pdf, --png-dir and --printer")};
-    if (parser.isSet(o.pdf)) {
-        inv.destination = engine::PrintDestination::pdfFile(parser.value(o.pdf));
-    } else if (parser.isSet(o.pngDir)) {
-        inv.pngDir = parser.value(o.pngDir);
-        inv.destination = engine::PrintDestination::pngFile(QDir(inv.pngDir).filePath(QStringLiteral("envelope.png")));
-    } else if (parser.isSet(o.printer)) {
-        inv.destination = engine::PrintDestination::printer(parser.value(o.printer));
-    }
-    inv.waitSeconds = PrintJobReport::waitSeconds(parser, o.wait, {&o.pdf, &o.pngDir}, QStringLiteral("printing"));
-}
-
 // arguments as run() takes them. False when help is asked for; throws UsageError.
 bool parse(const QStringList &arguments, Invocation &inv)
 {
     const Options o;
     OptionParser parser(o.all());
-    PrintJobReport::allowBareWait(parser, o.wait);
+    o.output.prepare(parser);
     QStringList args = arguments;
     args.removeAt(1); // "batch"
     if (!parser.parse(args))
@@ -154,12 +134,9 @@ bool parse(const QStringList &arguments, Invocation &inv)
     parser.requireValue(o.csv, "a file name");
     parser.requireValue(o.database, "a URL");
     parser.requireValue(o.query, "a query");
-    parser.requireValue(o.pdf, "a file name");
-    parser.requireValue(o.pngDir, "a folder");
-    parser.requireValue(o.printer, "a queue name");
     readSource(parser, o, inv);
     readRecordRules(parser, o, inv);
-    readOutput(parser, o, inv);
+    inv.output = o.output.read(parser);
     inv.mail = o.mail.read(parser);
     return true;
 }
@@ -221,8 +198,8 @@ struct BatchCommand::Private {
         ProgressMeter meter(io.err, ::isatty(::fileno(io.err)) == 1);
         try {
             const std::unique_ptr<envelope::AddresseeSource> source = openSource(inv);
-            if (!inv.pngDir.isEmpty() && !QDir().mkpath(inv.pngDir))
-                throw engine::EngineError(QStringLiteral("Cannot make the folder %1.").arg(inv.pngDir));
+            if (!inv.output.pngDir.isEmpty() && !QDir().mkpath(inv.output.pngDir))
+                throw engine::EngineError(QStringLiteral("Cannot make the folder %1.").arg(inv.output.pngDir));
             return runBatch(inv, *source, meter);
         } catch (const std::exception &e) {
             return reportFailure(inv, meter, e);
@@ -240,7 +217,7 @@ struct BatchCommand::Private {
             }
         }
         report.setMailSettings(inv.mail);
-        report.setDestination(inv.destination);
+        report.setDestination(inv.output.destination);
         report.PrintReport(false);
         return summarise(inv, report.tally(), report.lastOutcome(), meter);
     }
@@ -256,16 +233,16 @@ struct BatchCommand::Private {
                    .arg(tally.bad)
                    .arg(outcome.pages)
                    .arg(meter.elapsedSeconds(), 0, 'f', 1)
-                   .arg(describeOutcome(outcome, inv.pngDir)));
-        return PrintJobReport::report(outcome, inv.waitSeconds, io);
+                   .arg(describeOutcome(outcome, inv.output.pngDir)));
+        return PrintJobReport::report(outcome, inv.output.waitSeconds, io);
     }
 
     int reportFailure(const Invocation &inv, ProgressMeter &meter, const std::exception &e) const
     {
         meter.clear();
-        const bool wholeOutput = inv.destination.kind != engine::PrintDestination::Kind::PngFile;
+        const bool wholeOutput = inv.output.destination.kind != engine::PrintDestination::Kind::PngFile;
         const QString nothingMade = wholeOutput ? QStringLiteral("nothing was printed or saved")
-                                                : QStringLiteral("the PNG files made so far stay in %1").arg(inv.pngDir);
+                                                : QStringLiteral("the PNG files made so far stay in %1").arg(inv.output.pngDir);
         if (InterruptGuard::raised()) {
             io.say(QStringLiteral("batch interrupted after %1 s; %2").arg(meter.elapsedSeconds(), 0, 'f', 1).arg(nothingMade));
             return ExitStatus::interrupted;

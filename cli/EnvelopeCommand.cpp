@@ -5,6 +5,7 @@
 #include "cli/ExitStatus.h"
 #include "cli/MailOptions.h"
 #include "cli/OptionParser.h"
+#include "cli/OutputOptions.h"
 #include "cli/PrintJobReport.h"
 #include "envelope_report/EnvelopeProduct.h"
 #include "envelope_report/rptEnvelope.h"
@@ -56,8 +57,7 @@ struct Invocation {
     std::int32_t zip = 92901;
     std::optional<QString> sql;
     QString database;
-    engine::PrintDestination destination = engine::PrintDestination::defaultPrinter();
-    std::optional<int> waitSeconds;
+    OutputOptions::Output output;
     envelope::MailSettings mail;
 };
 
@@ -72,16 +72,12 @@ struct Options {
     QCommandLineOption zip = OptionParser::withValue("zip", "NUMBER");
     QCommandLineOption sql = OptionParser::withValue("sql", "TEXT");
     QCommandLineOption database = OptionParser::withValue("database", "URL");
-    QCommandLineOption printer = OptionParser::withValue("printer", "QUEUE");
-    QCommandLineOption pdf = OptionParser::withValue("pdf", "FILE");
-    QCommandLineOption png = OptionParser::withValue("png", "FILE");
-    QCommandLineOption wait = OptionParser::withValue("wait", "SECONDS");
-
+    OutputOptions output{OutputOptions::Pictures::File};
     MailOptions mail;
 
     QList<QCommandLineOption> all() const
     {
-        return QList<QCommandLineOption>{name, street1, street2, city, state, zip, sql, database, printer, pdf, png, wait} + mail.all();
+        return QList<QCommandLineOption>{name, street1, street2, city, state, zip, sql, database} + output.all() + mail.all();
     }
 };
 
@@ -113,35 +109,17 @@ void readQuery(const OptionParser &parser, const Options &o, Invocation &inv)
     }
 }
 
-void readOutput(const OptionParser &parser, const Options &o, Invocation &inv)
-{
-    const int outputs = int(parser.isSet(o.printer)) + int(parser.isSet(o.pdf)) + int(parser.isSet(o.png));
-    if (outputs > 1)
-        throw UsageError{QStringLiteral("give only one of --printer, --pdf and --png")};
-    parser.requireValue(o.printer, "a queue name");
-    parser.requireValue(o.pdf, "a file name");
-    parser.requireValue(o.png, "a file name");
-    if (parser.isSet(o.printer)) {
-        inv.destination = engine::PrintDestination::printer(parser.value(o.printer));
-    } else if (parser.isSet(o.pdf)) {
-        inv.destination = engine::PrintDestination::pdfFile(parser.value(o.pdf));
-    } else if (parser.isSet(o.png)) {
-        inv.destination = engine::PrintDestination::pngFile(parser.value(o.png));
-    }
-    inv.waitSeconds = PrintJobReport::waitSeconds(parser, o.wait, {&o.pdf, &o.png}, QStringLiteral("printing"));
-}
-
 // False when help is asked for; throws UsageError.
 bool parse(const QStringList &arguments, Invocation &inv)
 {
     const Options o;
     OptionParser parser(o.all());
-    PrintJobReport::allowBareWait(parser, o.wait);
+    o.output.prepare(parser);
     if (!parser.parse(arguments))
         return false;
     readAddressee(parser, o, inv);
     readQuery(parser, o, inv);
-    readOutput(parser, o, inv);
+    inv.output = o.output.read(parser);
     inv.mail = o.mail.read(parser);
     return true;
 }
@@ -192,7 +170,7 @@ struct EnvelopeCommand::Private {
         if (inv.sql)
             report->SQL = *inv.sql;
         report->mailSettings = inv.mail;
-        report->setDestination(inv.destination);
+        report->setDestination(inv.output.destination);
         report->PrintReport(false);
         return report->lastOutcome();
     }
@@ -215,7 +193,7 @@ int EnvelopeCommand::run(const QStringList &arguments)
         const engine::PrintOutcome outcome = d->print(inv);
         if (!outcome.note.isEmpty())
             d->io.writeErr(outcome.note);
-        return PrintJobReport::report(outcome, inv.waitSeconds, d->io);
+        return PrintJobReport::report(outcome, inv.output.waitSeconds, d->io);
     } catch (const std::exception &e) {
         d->io.say(QStringLiteral("error: %1").arg(QString::fromUtf8(e.what())));
         return ExitStatus::failed;

@@ -6,11 +6,6 @@
 
 namespace envelope {
 
-int AddresseeValidator::addressLines(const AddresseeRecord &r, const QString &zipText)
-{
-    return AddressBlock::lineCount(AddressBlock::compose(r, zipText));
-}
-
 AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r)
 {
     Verdict v;
@@ -40,7 +35,8 @@ AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r)
     // A bad ZIP prints as it was given: reformatting it would pass a guess off as an address.
     v.zipText = zip.printed();
 
-    const int lines = addressLines(r, v.zipText);
+    v.addressBlock = AddressBlock::compose(r, v.zipText);
+    const int lines = AddressBlock::lineCount(v.addressBlock);
     if (lines > addressBoxLines)
         v.problems << QStringLiteral("the address takes %1 lines; the box holds %2").arg(lines).arg(addressBoxLines);
 

@@ -16,14 +16,12 @@ public:
     struct Verdict {
         QStringList problems;   // why the record is bad; empty for a good one
         QString zipText;        // the ZIP as the address block prints it
+        QString addressBlock;   // the block as the envelope prints it, composed once for the check and the page
         QVariant barcodeValue;  // null for a bad record: it prints no bars
         bool good() const { return problems.isEmpty(); }
     };
 
     static Verdict check(const AddresseeRecord &record);
-
-    // The lines the address block takes, as the page breaks them.
-    static int addressLines(const AddresseeRecord &record, const QString &zipText);
 };
 
 } // namespace envelope

@@ -191,7 +191,7 @@ void BatchEnvelopeReport::fetchData(bool &eof)
     Private::Pending current = std::move(*d->pending);
     d->pending = d->nextPrintable();
 
-    d->page.fill(current.record, current.verdict.zipText, d->barcodeValue(current));
+    d->page.fill(current.verdict.addressBlock, d->barcodeValue(current));
     ++d->tally.printed;
     d->reportProgress();
     eof = !d->pending.has_value();

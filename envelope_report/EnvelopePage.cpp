@@ -1,6 +1,5 @@
 #include "envelope_report/EnvelopePage.h"
 
-#include "envelope_report/AddressBlock.h"
 #include "envelope_report/EnvelopeLayout.h"
 #include "envelope_report/EnvelopeProduct.h"
 #include "platform/QtPrinterDialog.h"
@@ -66,9 +65,9 @@ void EnvelopePage::setUpPaper(bool intelligentMail)
 
 void EnvelopePage::addFields() { m_report.fields().add(barcodeField); }
 
-void EnvelopePage::fill(const AddresseeRecord &addressee, const QString &zipText, const QVariant &barcodeValue)
+void EnvelopePage::fill(const QString &addressBlock, const QVariant &barcodeValue)
 {
-    m_report.textBox(addressBox).setText(AddressBlock::compose(addressee, zipText));
+    m_report.textBox(addressBox).setText(addressBlock);
     m_report.textBox(QStringLiteral("fldReturnAddressName")).setText(m_from.name);
     m_report.textBox(QStringLiteral("fldReturnAddress")).setText(m_from.lines);
     m_report.fields().item(barcodeField).value = barcodeValue;

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "envelope_report/AddresseeRecord.h"
 #include "envelope_report/ReturnAddress.h"
 
 #include <QString>
@@ -35,10 +34,9 @@ public:
     // Before the first page of every run: the field the barcode prints.
     void addFields();
 
-    // The page for one addressee: its block with the ZIP printed as zipText, the
-    // return address, and the barcode's value (one the barcode cannot encode
-    // prints no bars).
-    void fill(const AddresseeRecord &addressee, const QString &zipText, const QVariant &barcodeValue);
+    // The page for one addressee: its block as AddressBlock composed it, the return
+    // address, and the barcode's value (one the barcode cannot encode prints no bars).
+    void fill(const QString &addressBlock, const QVariant &barcodeValue);
     // What the addressee box shows now.
     const QString &addressBlock() const;
 

@@ -1,5 +1,6 @@
 #include "envelope_report/rptEnvelope.h"
 
+#include "envelope_report/AddressBlock.h"
 #include "envelope_report/EnvelopePage.h"
 #include "envelope_report/MailBarcode.h"
 #include "folders_settings/modGetParentEXEPath.h"
@@ -102,7 +103,7 @@ void rptEnvelope::ActiveReport_FetchData(bool &eof)
     const postal::ZipCode zip = postal::ZipCode::fromNumber(AddresseeZipCode);
     const QVariant barcodeValue =
         d->mail->isIntelligentMail() ? d->mail->valueFor(zip.routingDigits()) : QVariant::fromValue<qint32>(AddresseeZipCode);
-    d->page.fill(addressee, zip.printed(), barcodeValue);
+    d->page.fill(AddressBlock::compose(addressee, zip.printed()), barcodeValue);
     d->api->MessageBox(QStringLiteral("Addressee:  ") + d->page.addressBlock());
     eof = true;
     d->api->MessageBox(QStringLiteral("NewEOF:  ") + (eof ? QStringLiteral("True") : QStringLiteral("False")));
