@@ -196,10 +196,15 @@ std::unique_ptr<envelope::AddresseeSource> openSource(const Invocation &inv)
 envelope::BatchEnvelopeReport::Listener listenerFor(ProgressMeter &meter)
 {
     envelope::BatchEnvelopeReport::Listener listener;
-    listener.badRecord = [&meter](const envelope::AddresseeRecord &r, const QStringList &problems) {
-        const QString where = r.line > 0 ? QStringLiteral("record %1 (line %2)").arg(r.number).arg(r.line)
-                                         : QStringLiteral("record %1").arg(r.number);
-        meter.note(CommandIo::message(QStringLiteral("%1: %2").arg(where, problems.join(QStringLiteral("; ")))));
+    const auto where = [](const envelope::AddresseeRecord &r) {
+        return r.line > 0 ? QStringLiteral("record %1 (line %2)").arg(r.number).arg(r.line)
+                          : QStringLiteral("record %1").arg(r.number);
+    };
+    listener.badRecord = [&meter, where](const envelope::AddresseeRecord &r, const QStringList &problems) {
+        meter.note(CommandIo::message(QStringLiteral("%1: %2").arg(where(r), problems.join(QStringLiteral("; ")))));
+    };
+    listener.recordWarning = [&meter, where](const envelope::AddresseeRecord &r, const QStringList &warnings) {
+        meter.note(CommandIo::message(QStringLiteral("%1: warning: %2").arg(where(r), warnings.join(QStringLiteral("; ")))));
     };
     listener.progress = [&meter](const envelope::BatchEnvelopeReport::Tally &t, double fraction) {
         meter.update(t.printed + t.skipped, fraction);

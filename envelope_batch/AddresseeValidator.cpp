@@ -1,6 +1,8 @@
 #include "envelope_batch/AddresseeValidator.h"
 
 #include "envelope_report/AddressBlock.h"
+#include "envelope_report/UnprintableCharacters.h"
+#include "postal/LatinDeliveryLines.h"
 #include "postal/TrackingCode.h"
 #include "postal/ZipCode.h"
 
@@ -16,6 +18,7 @@ AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r)
     Verdict v;
     if (r.name.isEmpty())
         v.problems << QStringLiteral("the name is missing");
+    v.problems << UnprintableCharacters::inAddressee(r);
 
     const postal::ZipCode zip = postal::ZipCode::fromText(r.zip);
     switch (zip.fault()) {
@@ -43,6 +46,9 @@ AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r)
     const int lines = addressLines(r, v.zipText);
     if (lines > addressBoxLines)
         v.problems << QStringLiteral("the address takes %1 lines; the box holds %2").arg(lines).arg(addressBoxLines);
+
+    if (const QString w = postal::LatinDeliveryLines::warning({r.street1, r.street2, r.city, r.state}); !w.isEmpty())
+        v.warnings << w;
 
     if (v.good())
         v.barcodeValue = zip.routingDigits();
