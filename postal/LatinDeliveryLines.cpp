@@ -9,6 +9,8 @@ bool allLatin(const QString &line)
 {
     for (qsizetype i = 0; i < line.size(); ++i) {
         char32_t ch = line.at(i).unicode();
+        if (ch < 0x80)
+            continue; // ASCII letters are Latin
         if (QChar::isHighSurrogate(ch) && i + 1 < line.size() && line.at(i + 1).isLowSurrogate()) {
             ch = QChar::surrogateToUcs4(line.at(i), line.at(i + 1));
             ++i;

@@ -303,11 +303,9 @@ double FontFace::ascent() const { return d->raw.ascent(); }
 double FontFace::descent() const { return d->raw.descent(); }
 double FontFace::lineSpacing() const { return d->raw.ascent() + d->raw.descent() + d->raw.leading(); }
 
-FontFace::Glyphs FontFace::glyphs(const QString &text) const
+template<typename F>
+bool FontFace::forEachPlainGlyph(const QString &text, F &&glyph) const
 {
-    Glyphs out;
-    out.indexes.reserve(text.size());
-    out.advances.reserve(text.size());
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t ch = text.at(i).unicode();
         const qsizetype first = i;
@@ -317,12 +315,38 @@ FontFace::Glyphs FontFace::glyphs(const QString &text) const
         }
         const Private::Glyph &g = d->glyphOf(ch, text, first, i);
         if (!g.plain)
-            return shapedGlyphs(text);
-        out.indexes.push_back(g.index);
-        out.advances.push_back(g.advance);
-        out.width += g.advance;
+            return false;
+        glyph(g.index, g.advance);
     }
-    return out;
+    return true;
+}
+
+FontFace::Glyphs FontFace::glyphs(const QString &text) const
+{
+    Glyphs out;
+    out.indexes.reserve(text.size());
+    out.advances.reserve(text.size());
+    const bool plain = forEachPlainGlyph(text, [&out](quint32 index, double advance) {
+        out.indexes.push_back(index);
+        out.advances.push_back(advance);
+        out.width += advance;
+    });
+    return plain ? out : shapedGlyphs(text);
+}
+
+double FontFace::advance(const QString &text) const
+{
+    double width = 0;
+    if (!forEachPlainGlyph(text, [&width](quint32, double advance) { width += advance; }))
+        return d->shape(text)->width;
+    return width;
+}
+
+QList<char32_t> FontFace::unprintable(const QString &text) const
+{
+    if (forEachPlainGlyph(text, [](quint32, double) {}))
+        return {};
+    return d->shape(text)->unprintable;
 }
 
 FontFace::Glyphs FontFace::shapedGlyphs(const QString &text) const

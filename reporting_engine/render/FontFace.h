@@ -61,10 +61,15 @@ public:
     double lineSpacing() const;
 
     Glyphs glyphs(const QString &text) const;
-    double advance(const QString &text) const { return glyphs(text).width; }
+    // The same as glyphs(text).width and .shaped->unprintable, without making the glyphs.
+    double advance(const QString &text) const;
+    QList<char32_t> unprintable(const QString &text) const;
 
 private:
     Glyphs shapedGlyphs(const QString &text) const;
+    // Calls glyph(g) for each character's glyph while each is plain; false at the first that is not.
+    template<typename F>
+    bool forEachPlainGlyph(const QString &text, F &&glyph) const;
 
     struct Private;
     std::unique_ptr<Private> d;

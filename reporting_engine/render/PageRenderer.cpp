@@ -107,10 +107,9 @@ const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF
     out.face = &face(style, scale);
     // A character no font has would be lost from the page without a word: refuse the page instead.
     for (const QString &line : std::as_const(out.lines)) {
-        const FontFace::Glyphs glyphs = out.face->glyphs(line);
-        if (glyphs.shaped && !glyphs.shaped->unprintable.isEmpty())
+        if (const QList<char32_t> missing = out.face->unprintable(line); !missing.isEmpty())
             throw EngineError(QStringLiteral("Text box %1 has characters no installed font can print: %2.")
-                                  .arg(box.name(), FontFallback::codePoints(glyphs.shaped->unprintable)));
+                                  .arg(box.name(), FontFallback::codePoints(missing)));
     }
     for (int attempt = 0; attempt < 4; ++attempt) {
         double widest = 0;
