@@ -44,13 +44,16 @@ const char helpText[] =
     "  --printer QUEUE        one print job on this CUPS queue, sent once the whole job is made\n"
     "                         (default: the CUPS default destination, or Envelope.pdf here when there is none)\n"
     "  --wait [SECONDS]       follow the print job until it has printed, at most SECONDS (default 120)\n"
-    "  --on-bad-record WHAT   a record with a ZIP that is not 5 or 9 digits, no name, or more than four address\n"
-    "                         lines: print (default; printed without a barcode), skip, or stop (the whole\n"
+    "  --on-bad-record WHAT   a record with a ZIP that is not 5 or 9 digits, no name, more than four address\n"
+    "                         lines, or characters no installed font can print: print (default; printed\n"
+    "                         without a barcode, U+FFFD for such characters), skip, or stop (the whole\n"
     "                         input is checked first and nothing is made when any record is bad)\n";
 
 const char helpTail[] =
-    "\nBad records are listed on standard error. Progress shows there when it is a terminal; a summary\n"
-    "line always ends the run. Exit status: 0 done, 1 failed or stopped, 2 bad usage, 130 interrupted.\n";
+    "\nBad records are listed on standard error, and so are warnings (a street or city with letters other\n"
+    "than Latin ones, which the USPS machines cannot read). Progress shows there when it is a\n"
+    "terminal; a summary line always ends the run. Exit status: 0 done, 1 failed or stopped,\n"
+    "2 bad usage, 130 interrupted.\n";
 
 using Policy = envelope::BatchEnvelopeReport::BadRecords;
 
