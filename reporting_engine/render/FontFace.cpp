@@ -126,8 +126,9 @@ struct FontFace::Private {
 
     std::shared_ptr<const Shaped> shape(const QString &text) const;
     QString fallbackFor(char32_t ch) const;
-    QStringList familiesFor(const QString &text, Shaped &out) const;
-    void layOut(const QString &text, const QStringList &families, Shaped &out) const;
+    QList<QTextLayout::FormatRange> fontRanges(const QString &text, Shaped &out) const;
+    QFont layoutFont(const QString &fontFamily) const;
+    void layOut(const QString &text, const QList<QTextLayout::FormatRange> &fonts, Shaped &out) const;
     void attributeClusters(const QString &text, const QTextLayout &layout, const std::vector<QRawFont> &layoutFonts,
                            const std::vector<QVector<QPointF>> &layoutPositions, Shaped &out) const;
 };
@@ -143,24 +144,54 @@ QString FontFace::Private::fallbackFor(char32_t ch) const
     return found;
 }
 
-// This face's family first, then a family for each character it lacks.
-QStringList FontFace::Private::familiesFor(const QString &text, Shaped &out) const
+// Which font draws each part of text: this face's where it has the characters, else
+// the fallback found for them. Marks and invisible characters go with the character
+// before them, so a mark is placed by its base's font.
+QList<QTextLayout::FormatRange> FontFace::Private::fontRanges(const QString &text, Shaped &out) const
 {
-    QStringList families{family};
-    forEachCodePoint(text, [&](char32_t ch) {
+    const QString own = raw.familyName(); // the family the face has: Qt substitutes no names in formats
+    QList<QTextLayout::FormatRange> ranges;
+    QString current = own;
+    for (qsizetype i = 0; i < text.size();) {
+        char32_t ch = text.at(i).unicode();
+        const qsizetype length = QChar::isHighSurrogate(ch) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
+        if (length == 2)
+            ch = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
         const QChar::Direction direction = QChar::direction(ch);
         out.rightToLeft = out.rightToLeft || direction == QChar::DirR || direction == QChar::DirAL;
-        if (FontFallback::invisible(ch) || raw.supportsCharacter(ch))
-            return;
-        const QString fallback = fallbackFor(ch);
-        if (fallback.isEmpty()) {
-            if (!out.unprintable.contains(ch))
-                out.unprintable.push_back(ch);
-        } else if (!families.contains(fallback)) {
-            families << fallback;
+        const QChar::Category category = QChar::category(ch);
+        const bool follows = FontFallback::invisible(ch) || category == QChar::Mark_NonSpacing
+                             || category == QChar::Mark_SpacingCombining || category == QChar::Mark_Enclosing;
+        if (!follows) {
+            current = raw.supportsCharacter(ch) ? own : fallbackFor(ch);
+            if (current.isEmpty()) {
+                if (!out.unprintable.contains(ch))
+                    out.unprintable.push_back(ch);
+                current = own;
+            }
         }
-    });
-    return families;
+        if (!ranges.isEmpty() && ranges.last().format.fontFamilies().toStringList().value(0) == current) {
+            ranges.last().length += int(length);
+        } else {
+            QTextLayout::FormatRange range;
+            range.start = int(i);
+            range.length = int(length);
+            range.format.setFont(layoutFont(current));
+            ranges.push_back(range);
+        }
+        i += length;
+    }
+    return ranges;
+}
+
+QFont FontFace::Private::layoutFont(const QString &fontFamily) const
+{
+    QFont font(fontFamily);
+    font.setBold(bold);
+    font.setItalic(italic);
+    font.setHintingPreference(QFont::PreferNoHinting);
+    font.setPixelSize(layoutPixels);
+    return font;
 }
 
 std::shared_ptr<const FontFace::Shaped> FontFace::Private::shape(const QString &text) const
@@ -170,20 +201,15 @@ std::shared_ptr<const FontFace::Shaped> FontFace::Private::shape(const QString &
     if (shapedTexts.size() > 1024)
         shapedTexts.clear();
     auto out = std::make_shared<Shaped>();
-    layOut(text, familiesFor(text, *out), *out);
+    layOut(text, fontRanges(text, *out), *out);
     shapedTexts.insert(text, out);
     return out;
 }
 
-void FontFace::Private::layOut(const QString &text, const QStringList &families, Shaped &out) const
+void FontFace::Private::layOut(const QString &text, const QList<QTextLayout::FormatRange> &fonts, Shaped &out) const
 {
-    QFont font;
-    font.setFamilies(families);
-    font.setBold(bold);
-    font.setItalic(italic);
-    font.setHintingPreference(QFont::PreferNoHinting);
-    font.setPixelSize(layoutPixels);
-    QTextLayout layout(text, font);
+    QTextLayout layout(text, layoutFont(raw.familyName()));
+    layout.setFormats(fonts);
     QTextOption option(Qt::AlignLeft | Qt::AlignAbsolute); // from the line's start, whatever its direction
     option.setUseDesignMetrics(true);
     option.setWrapMode(QTextOption::NoWrap);
