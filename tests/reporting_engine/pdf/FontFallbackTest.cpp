@@ -70,8 +70,9 @@ TEST_P(FallbackNames, PrintEveryCharacterAndReadBackAsWritten)
     QStringList fonts;
     EXPECT_EQ(printed(name, dir.filePath(QStringLiteral("name.pdf")), &fonts).normalized(QString::NormalizationForm_C),
               name.normalized(QString::NormalizationForm_C));
-    if (GetParam().latin)
+    if (GetParam().latin) {
         EXPECT_TRUE(fonts.join(QLatin1Char(' ')).contains(QLatin1String("LiberationSerif"))) << qPrintable(fonts.join(QLatin1Char(' ')));
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(
