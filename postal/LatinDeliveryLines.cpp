@@ -5,7 +5,7 @@
 namespace postal {
 namespace {
 
-bool allLatin(const QString &line)
+bool allLatin(QStringView line)
 {
     for (qsizetype i = 0; i < line.size(); ++i) {
         char32_t ch = line.at(i).unicode();
@@ -24,13 +24,13 @@ bool allLatin(const QString &line)
 
 } // namespace
 
-QString LatinDeliveryLines::warning(const QStringList &deliveryLines)
+QString LatinDeliveryLines::warning(std::initializer_list<QStringView> deliveryLines)
 {
-    for (const QString &line : deliveryLines)
+    for (const QStringView line : deliveryLines)
         if (!allLatin(line))
             return QStringLiteral("the delivery line \"%1\" has letters other than Latin ones, which the USPS machines "
                                   "cannot read; the envelope may be sorted by hand")
-                .arg(line);
+                .arg(line.toString());
     return {};
 }
 

@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
+#include <QStringView>
+
+#include <initializer_list>
 
 namespace postal {
 
@@ -12,7 +14,7 @@ class LatinDeliveryLines {
 public:
     // Why the machines cannot read these lines, naming the first that has letters
     // other than Latin ones; empty when every letter is Latin.
-    static QString warning(const QStringList &deliveryLines);
+    static QString warning(std::initializer_list<QStringView> deliveryLines);
 };
 
 } // namespace postal
