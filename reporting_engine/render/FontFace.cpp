@@ -121,28 +121,14 @@ struct FontFace::Private {
     // Text laid out by Qt over this font and the fallbacks: kept per text, as a box
     // prints the same line on many pages.
     mutable QHash<QString, std::shared_ptr<const Shaped>> shapedTexts;
-    // The fallback families found so far, tried before fontconfig is asked again.
-    mutable std::vector<std::pair<QString, QRawFont>> fallbacks;
 
     std::shared_ptr<const Shaped> shape(const QString &text) const;
-    QString fallbackFor(char32_t ch) const;
     QList<QTextLayout::FormatRange> fontRanges(const QString &text, Shaped &out) const;
     QFont layoutFont(const QString &fontFamily) const;
     void layOut(const QString &text, const QList<QTextLayout::FormatRange> &fonts, Shaped &out) const;
     void attributeClusters(const QString &text, const QTextLayout &layout, const std::vector<QRawFont> &layoutFonts,
                            const std::vector<QVector<QPointF>> &layoutPositions, Shaped &out) const;
 };
-
-QString FontFace::Private::fallbackFor(char32_t ch) const
-{
-    for (const auto &[known, font] : fallbacks)
-        if (font.supportsCharacter(ch))
-            return known;
-    const QString found = FontFallback::familyFor(ch, family);
-    if (!found.isEmpty())
-        fallbacks.emplace_back(found, QRawFont::fromFont(QFont(found)));
-    return found;
-}
 
 // Which font draws each part of text: this face's where it has the characters, else
 // the fallback found for them. Marks and invisible characters go with the character
@@ -163,7 +149,7 @@ QList<QTextLayout::FormatRange> FontFace::Private::fontRanges(const QString &tex
         const bool follows = FontFallback::invisible(ch) || category == QChar::Mark_NonSpacing
                              || category == QChar::Mark_SpacingCombining || category == QChar::Mark_Enclosing;
         if (!follows) {
-            current = raw.supportsCharacter(ch) ? own : fallbackFor(ch);
+            current = raw.supportsCharacter(ch) ? own : FontFallback::familyFor(ch, family);
             if (current.isEmpty()) {
                 if (!out.unprintable.contains(ch))
                     out.unprintable.push_back(ch);

@@ -21,21 +21,7 @@ std::mutex &fontconfigLock()
 struct PatternDeleter {
     void operator()(FcPattern *p) const { FcPatternDestroy(p); }
 };
-struct FontSetDeleter {
-    void operator()(FcFontSet *s) const { FcFontSetDestroy(s); }
-};
 using Pattern = std::unique_ptr<FcPattern, PatternDeleter>;
-using FontSet = std::unique_ptr<FcFontSet, FontSetDeleter>;
-
-Pattern patternHaving(char32_t ch)
-{
-    Pattern p(FcPatternCreate());
-    FcCharSet *chars = FcCharSetCreate();
-    FcCharSetAddChar(chars, FcChar32(ch));
-    FcPatternAddCharSet(p.get(), FC_CHARSET, chars);
-    FcCharSetDestroy(chars);
-    return p;
-}
 
 // TrueType outlines the PDF writer can subset, not a colour or bitmap face.
 bool embeddable(const FcPattern *font)
@@ -64,34 +50,41 @@ QString familyOf(const FcPattern *font)
     return QString::fromUtf8(reinterpret_cast<const char *>(family));
 }
 
+// Every installed font, the closest to family first, as fontconfig ranks them; made
+// once per family, so a character costs a walk down the list, whatever came before it.
+const FcFontSet &fontsBy(const QString &family)
+{
+    static QHash<QString, std::shared_ptr<FcFontSet>> sorted;
+    auto it = sorted.find(family);
+    if (it == sorted.end()) {
+        const Pattern p(FcPatternCreate());
+        FcPatternAddString(p.get(), FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.toUtf8().constData()));
+        FcConfigSubstitute(nullptr, p.get(), FcMatchPattern);
+        FcDefaultSubstitute(p.get());
+        FcResult result = FcResultNoMatch;
+        FcFontSet *fonts = FcFontSort(nullptr, p.get(), FcFalse, nullptr, &result);
+        it = sorted.insert(family, std::shared_ptr<FcFontSet>(fonts ? fonts : FcFontSetCreate(), FcFontSetDestroy));
+    }
+    return **it;
+}
+
 QString searchFamily(char32_t ch, const QString &family)
 {
-    Pattern p = patternHaving(ch);
-    FcPatternAddString(p.get(), FC_FAMILY, reinterpret_cast<const FcChar8 *>(family.toUtf8().constData()));
-    FcConfigSubstitute(nullptr, p.get(), FcMatchPattern);
-    FcDefaultSubstitute(p.get());
-    FcResult result = FcResultNoMatch;
-    const FontSet sorted(FcFontSort(nullptr, p.get(), FcFalse, nullptr, &result));
-    if (!sorted)
-        return {};
-    for (int i = 0; i < sorted->nfont; ++i) {
-        const FcPattern *font = sorted->fonts[i];
-        if (hasChar(font, ch) && embeddable(font))
-            return familyOf(font);
-    }
+    const FcFontSet &fonts = fontsBy(family);
+    for (int i = 0; i < fonts.nfont; ++i)
+        if (hasChar(fonts.fonts[i], ch) && embeddable(fonts.fonts[i]))
+            return familyOf(fonts.fonts[i]);
     return {};
 }
 
-bool anyFontHas(char32_t ch)
+QString cachedFamilyFor(char32_t ch, const QString &family)
 {
-    const Pattern p = patternHaving(ch);
-    std::unique_ptr<FcObjectSet, void (*)(FcObjectSet *)> objects(
-        FcObjectSetBuild(FC_FONTFORMAT, FC_OUTLINE, FC_COLOR, nullptr), FcObjectSetDestroy);
-    const FontSet fonts(FcFontList(nullptr, p.get(), objects.get()));
-    for (int i = 0; fonts && i < fonts->nfont; ++i)
-        if (embeddable(fonts->fonts[i]))
-            return true;
-    return false;
+    static QHash<std::pair<QString, char32_t>, QString> found;
+    const auto key = std::make_pair(family, ch);
+    auto it = found.find(key);
+    if (it == found.end())
+        it = found.insert(key, searchFamily(ch, family));
+    return *it;
 }
 
 } // namespace
@@ -112,19 +105,13 @@ bool FontFallback::invisible(char32_t ch)
 
 QString FontFallback::familyFor(char32_t ch, const QString &family)
 {
-    static QHash<std::pair<QString, char32_t>, QString> found;
     const std::lock_guard<std::mutex> guard(fontconfigLock());
-    const auto key = std::make_pair(family, ch);
-    auto it = found.find(key);
-    if (it == found.end())
-        it = found.insert(key, searchFamily(ch, family));
-    return *it;
+    return cachedFamilyFor(ch, family);
 }
 
 QList<char32_t> FontFallback::unprintable(const QString &text)
 {
     QList<char32_t> out;
-    static QHash<char32_t, bool> printable;
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t ch = text.at(i).unicode();
         if (QChar::isHighSurrogate(ch) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
@@ -134,10 +121,7 @@ QList<char32_t> FontFallback::unprintable(const QString &text)
         if ((ch >= 0x20 && ch < 0x7F) || invisible(ch) || out.contains(ch))
             continue; // every font has ASCII: the common case needs no lookup
         const std::lock_guard<std::mutex> guard(fontconfigLock());
-        auto it = printable.find(ch);
-        if (it == printable.end())
-            it = printable.insert(ch, anyFontHas(ch));
-        if (!*it)
+        if (cachedFamilyFor(ch, QStringLiteral("sans-serif")).isEmpty()) // the list holds every font
             out.push_back(ch);
     }
     return out;
