@@ -137,7 +137,7 @@ QList<QTextLayout::FormatRange> FontFace::Private::fontRanges(const QString &tex
 {
     const QString own = raw.familyName(); // the family the face has: Qt substitutes no names in formats
     QList<QTextLayout::FormatRange> ranges;
-    QString current = own;
+    QString current = own, ranged; // the font of this character, and of the last range
     for (qsizetype i = 0; i < text.size();) {
         char32_t ch = text.at(i).unicode();
         const qsizetype length = QChar::isHighSurrogate(ch) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate() ? 2 : 1;
@@ -156,9 +156,10 @@ QList<QTextLayout::FormatRange> FontFace::Private::fontRanges(const QString &tex
                 current = own;
             }
         }
-        if (!ranges.isEmpty() && ranges.last().format.fontFamilies().toStringList().value(0) == current) {
+        if (!ranges.isEmpty() && ranged == current) {
             ranges.last().length += int(length);
         } else {
+            ranged = current;
             QTextLayout::FormatRange range;
             range.start = int(i);
             range.length = int(length);
