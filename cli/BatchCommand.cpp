@@ -45,13 +45,16 @@ const char helpText[] =
     "  --printer QUEUE        one print job on this CUPS queue, sent once the whole job is made\n"
     "                         (default: the CUPS default destination, or Envelope.pdf here when there is none)\n"
     "  --wait [SECONDS]       follow the print job until it has printed, at most SECONDS (default 120)\n"
-    "  --on-bad-record WHAT   a record with a ZIP that is not 5 or 9 digits, no name, or more than four address\n"
-    "                         lines: print (default; printed without a barcode), skip, or stop (the whole\n"
+    "  --on-bad-record WHAT   a record with a ZIP that is not 5 or 9 digits, no name, more than four address\n"
+    "                         lines, or characters no installed font can print: print (default; printed\n"
+    "                         without a barcode, U+FFFD for such characters), skip, or stop (the whole\n"
     "                         input is checked first and nothing is made when any record is bad)\n";
 
 const char helpTail[] =
-    "\nBad records are listed on standard error. Progress shows there when it is a terminal; a summary\n"
-    "line always ends the run. Exit status: 0 done, 1 failed or stopped, 2 bad usage, 130 interrupted.\n";
+    "\nBad records are listed on standard error, and so are warnings (a street or city with letters other\n"
+    "than Latin ones, which the USPS machines cannot read). Progress shows there when it is a\n"
+    "terminal; a summary line always ends the run. Exit status: 0 done, 1 failed or stopped,\n"
+    "2 bad usage, 130 interrupted.\n";
 
 using Policy = envelope::BatchEnvelopeReport::BadRecords;
 
@@ -173,10 +176,15 @@ std::unique_ptr<envelope::AddresseeSource> openSource(const Invocation &inv)
 envelope::BatchEnvelopeReport::Listener listenerFor(ProgressMeter &meter)
 {
     envelope::BatchEnvelopeReport::Listener listener;
-    listener.badRecord = [&meter](const envelope::AddresseeRecord &r, const QStringList &problems) {
-        const QString where = r.line > 0 ? QStringLiteral("record %1 (line %2)").arg(r.number).arg(r.line)
-                                         : QStringLiteral("record %1").arg(r.number);
-        meter.note(CommandIo::message(QStringLiteral("%1: %2").arg(where, problems.join(QStringLiteral("; ")))));
+    const auto where = [](const envelope::AddresseeRecord &r) {
+        return r.line > 0 ? QStringLiteral("record %1 (line %2)").arg(r.number).arg(r.line)
+                          : QStringLiteral("record %1").arg(r.number);
+    };
+    listener.badRecord = [&meter, where](const envelope::AddresseeRecord &r, const QStringList &problems) {
+        meter.note(CommandIo::message(QStringLiteral("%1: %2").arg(where(r), problems.join(QStringLiteral("; ")))));
+    };
+    listener.recordWarning = [&meter, where](const envelope::AddresseeRecord &r, const QStringList &warnings) {
+        meter.note(CommandIo::message(QStringLiteral("%1: warning: %2").arg(where(r), warnings.join(QStringLiteral("; ")))));
     };
     listener.progress = [&meter](const envelope::BatchEnvelopeReport::Tally &t, double fraction) {
         meter.update(t.printed + t.skipped, fraction);

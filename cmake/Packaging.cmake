@@ -29,6 +29,8 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
 set(CPACK_DEBIAN_LIBS_PACKAGE_NAME libkorva-envelope${KORVA_ENVELOPE_SOVERSION})
 set(CPACK_DEBIAN_LIBS_PACKAGE_SECTION libs)
 set(CPACK_DEBIAN_LIBS_PACKAGE_DEPENDS fonts-liberation2)
+# Fonts for the characters Liberation lacks; without them such a name is refused, never lost.
+set(CPACK_DEBIAN_LIBS_PACKAGE_RECOMMENDS "fonts-noto-core, fonts-droid-fallback, fonts-nanum")
 set(CPACK_DEBIAN_LIBS_DESCRIPTION "The libraries: the envelope report, the reporting engine it
 runs on and the Windows-call layer over a Wine prefix, shared, for the host programs.")
 

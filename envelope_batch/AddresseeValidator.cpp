@@ -1,6 +1,8 @@
 #include "envelope_batch/AddresseeValidator.h"
 
 #include "envelope_report/AddressBlock.h"
+#include "envelope_report/UnprintableCharacters.h"
+#include "postal/LatinDeliveryLines.h"
 #include "postal/TrackingCode.h"
 #include "postal/ZipCode.h"
 
@@ -11,6 +13,8 @@ AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r)
     Verdict v;
     if (r.name.isEmpty())
         v.problems << QStringLiteral("the name is missing");
+    const QStringList unprintable = UnprintableCharacters::inAddressee(r);
+    v.problems << unprintable;
 
     const postal::ZipCode zip = postal::ZipCode::fromText(r.zip);
     switch (zip.fault()) {
@@ -35,10 +39,14 @@ AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r)
     // A bad ZIP prints as it was given: reformatting it would pass a guess off as an address.
     v.zipText = zip.printed();
 
-    v.addressBlock = AddressBlock::compose(r, v.zipText);
+    // Printed all the same, a record shows U+FFFD for what no font has.
+    v.addressBlock = AddressBlock::compose(unprintable.isEmpty() ? r : UnprintableCharacters::replaced(r), v.zipText);
     const int lines = AddressBlock::lineCount(v.addressBlock);
     if (lines > addressBoxLines)
         v.problems << QStringLiteral("the address takes %1 lines; the box holds %2").arg(lines).arg(addressBoxLines);
+
+    if (const QString w = postal::LatinDeliveryLines::warning({r.street1, r.street2, r.city, r.state}); !w.isEmpty())
+        v.warnings << w;
 
     if (v.good())
         v.barcodeValue = zip.routingDigits();

@@ -15,6 +15,7 @@ public:
 
     struct Verdict {
         QStringList problems;   // why the record is bad; empty for a good one
+        QStringList warnings;   // what may go wrong with it in the mail, good or bad
         QString zipText;        // the ZIP as the address block prints it
         QString addressBlock;   // the block as the envelope prints it, composed once for the check and the page
         QVariant barcodeValue;  // null for a bad record: it prints no bars

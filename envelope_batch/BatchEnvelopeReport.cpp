@@ -4,6 +4,7 @@
 #include "envelope_batch/AddresseeValidator.h"
 #include "envelope_report/EnvelopePage.h"
 #include "envelope_report/MailBarcode.h"
+#include "envelope_report/UnprintableCharacters.h"
 #include "folders_settings/modGetParentEXEPath.h"
 #include "reporting_engine/base/EngineError.h"
 
@@ -103,6 +104,8 @@ struct BatchEnvelopeReport::Private {
                 return std::nullopt;
             ++tally.read;
             AddresseeValidator::Verdict verdict = AddresseeValidator::check(*record);
+            if (!verdict.warnings.isEmpty() && listener.recordWarning)
+                listener.recordWarning(*record, verdict.warnings);
             if (!verdict.good()) {
                 ++tally.bad;
                 if (listener.badRecord)
@@ -161,6 +164,8 @@ void BatchEnvelopeReport::reportEnd(bool /*completed*/)
 
 void BatchEnvelopeReport::dataInitialize()
 {
+    if (const QString problem = UnprintableCharacters::inReturnAddress(d->page.returnAddress()); !problem.isEmpty())
+        throw engine::EngineError(QStringLiteral("The envelopes cannot be printed: %1.").arg(problem));
     d->page.addFields();
     if (d->policy == BadRecords::Stop && !d->checked) {
         if (const qint64 bad = checkInput())

@@ -22,8 +22,9 @@ class AddresseeSource;
 // text and barcode), without the single envelope's per-record messages.
 //
 // A bad addressee (see AddresseeValidator) is reported to the listener and then,
-// by the policy, printed without a barcode, left out, or, for Stop, the run ends
-// before anything is made: the whole source is checked first.
+// by the policy, printed without a barcode (characters no font has shown as U+FFFD),
+// left out, or, for Stop, the run ends before anything is made: the whole source
+// is checked first. A return address no font can print ends the run before it starts.
 //
 // With the Intelligent Mail barcode, a run reserves the serials of all its good records
 // without a tracking code of their own in one step (counting them first unless checkInput
@@ -42,6 +43,9 @@ public:
     // Called as the run goes; any may be empty.
     struct Listener {
         std::function<void(const AddresseeRecord &record, const QStringList &problems)> badRecord;
+        // A record that prints but may go astray in the mail (see AddresseeValidator::Verdict::warnings),
+        // once, as the run reaches it.
+        std::function<void(const AddresseeRecord &record, const QStringList &warnings)> recordWarning;
         std::function<void(const Tally &tally, double fractionRead)> progress;
         // The run's cancel check: asked between records and after every page; true
         // ends the run (or the check of the input) with an EngineError, leaving no output.

@@ -3,10 +3,12 @@
 #include "envelope_report/AddressBlock.h"
 #include "envelope_report/EnvelopePage.h"
 #include "envelope_report/MailBarcode.h"
+#include "envelope_report/UnprintableCharacters.h"
 #include "folders_settings/modGetParentEXEPath.h"
 #include "platform/MessagePresenterFactory.h"
 #include "platform/WindowsApi.h"
 #include "postal/ZipCode.h"
+#include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/records/RecordSource.h"
 
 #include <QCoreApplication>
@@ -100,6 +102,12 @@ void rptEnvelope::ActiveReport_FetchData(bool &eof)
     addressee.street2 = AddresseeStreet2;
     addressee.city = AddresseeCity;
     addressee.state = AddresseeState;
+    // A character no font has would leave the envelope short of it: print nothing instead.
+    QStringList unprintable = UnprintableCharacters::inAddressee(addressee);
+    if (const QString from = UnprintableCharacters::inReturnAddress(d->page.returnAddress()); !from.isEmpty())
+        unprintable << from;
+    if (!unprintable.isEmpty())
+        throw engine::EngineError(QStringLiteral("The envelope cannot be printed: %1.").arg(unprintable.join(QStringLiteral("; "))));
     const postal::ZipCode zip = postal::ZipCode::fromNumber(AddresseeZipCode);
     const QVariant barcodeValue =
         d->mail->isIntelligentMail() ? d->mail->valueFor(zip.routingDigits()) : QVariant::fromValue<qint32>(AddresseeZipCode);

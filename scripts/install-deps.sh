@@ -13,6 +13,10 @@ packages=(
   clang-14 libclang-rt-14-dev
   # fonts with the metrics of Times New Roman and Arial
   fonts-liberation2
+  # fontconfig, through which the page renderer finds a font for characters Liberation lacks;
+  # fallback fonts with TrueType outlines, which the PDF writer subsets: the world's scripts,
+  # Chinese and Japanese, Korean
+  libfontconfig-dev fonts-noto-core fonts-droid-fallback fonts-nanum
   # printing and the test queue
   cups cups-client cups-bsd printer-driver-cups-pdf
   # real drivers and an IPP Everywhere printer for the printing tests

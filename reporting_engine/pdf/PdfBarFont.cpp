@@ -196,9 +196,9 @@ int PdfBarFont::write(int &nextObject, const std::function<void(int, const std::
     body += " 0 R>>";
     writeObject(font, body);
     // Every code reads as a space: text tools see no letters where the bars are.
-    std::vector<std::pair<std::uint32_t, char32_t>> spaces;
+    std::vector<std::pair<std::uint32_t, QString>> spaces;
     for (const Shape &shape : d->shapes)
-        spaces.emplace_back(std::uint8_t(shape.code), U' ');
+        spaces.emplace_back(std::uint8_t(shape.code), QStringLiteral(" "));
     writeObject(toUnicode, stream(toUnicodeCMap(1, spaces)));
     return font;
 }

@@ -5,6 +5,8 @@
 #include "reporting_engine/pdf/PdfSyntax.h"
 #include "reporting_engine/render/FontFace.h"
 
+#include <cmath>
+
 namespace engine {
 
 using namespace pdfsyntax;
@@ -38,6 +40,34 @@ struct PdfCanvas::Private {
         at = writeNumber(at, r.height());
         out.append(buf, at);
         out += " re";
+    }
+
+    // A run of laid-out text: its glyphs in one string as long as each follows the one
+    // before by its advance, a new text matrix where the layout moved one (kerning, a mark).
+    void appendRun(const QPointF &baseline, const FontFace::Shaped::Run &run)
+    {
+        if (run.indexes.isEmpty())
+            return;
+        const QVector<QPointF> advances = run.font.advancesForGlyphIndexes(run.indexes, QRawFont::UseDesignMetrics);
+        out += "BT /";
+        out += fonts.use(run, advances);
+        out += ' ';
+        appendNumber(out, run.font.pixelSize());
+        out += " Tf";
+        QPointF pen;
+        for (qsizetype i = 0; i < run.indexes.size(); ++i) {
+            const QPointF at = baseline + run.positions[i];
+            if (i == 0 || std::abs(at.x() - pen.x()) > 0.01 || std::abs(at.y() - pen.y()) > 0.01) {
+                out += i == 0 ? " 1 0 0 -1 " : "> Tj 1 0 0 -1 ";
+                appendNumber(out, at.x());
+                out += ' ';
+                appendNumber(out, at.y());
+                out += " Tm <";
+            }
+            appendHex4(out, run.indexes[i]);
+            pen = at + QPointF(advances.value(i).x(), 0);
+        }
+        out += "> Tj ET\n";
     }
 };
 
@@ -110,6 +140,23 @@ void PdfCanvas::drawText(const QPointF &baseline, const QString &text, const Fon
         return;
     d->endFill();
     const FontFace::Glyphs glyphs = face.glyphs(text);
+    if (glyphs.shaped) {
+        // Glyphs of shaped text (a vowel sign drawn before its consonant) do not read
+        // back in order by themselves: the span says what they show. Not for right to
+        // left: readers put the glyphs of such a line, in visual order, back in reading
+        // order themselves, and would turn the span's text round too.
+        const bool actualText = !glyphs.shaped->rightToLeft;
+        if (actualText) {
+            d->out += "/Span<</ActualText";
+            appendTextString(d->out, text);
+            d->out += ">>BDC\n";
+        }
+        for (const FontFace::Shaped::Run &run : glyphs.shaped->runs)
+            d->appendRun(baseline, run);
+        if (actualText)
+            d->out += "EMC\n";
+        return;
+    }
     const std::string &font = d->fonts.use(face, text, glyphs);
     std::string &out = d->out;
     out += "BT /";

@@ -21,7 +21,7 @@ struct EmbeddedFont {
     std::unique_ptr<TrueTypeFont> tables;
     std::vector<bool> used;
     std::vector<float> widths;    // 1/1000 em, as the renderer measured them
-    std::vector<char32_t> text;   // the character each glyph was drawn for
+    std::vector<QString> text;    // the characters each glyph was drawn for
 };
 
 // A face seen before: its font without looking the font up again. The copy of
@@ -47,9 +47,9 @@ std::string streamObject(const std::string &dictionaryEntries, const QByteArray 
 
 QByteArray toUnicodeCMap(const EmbeddedFont &font)
 {
-    std::vector<std::pair<std::uint32_t, char32_t>> map;
+    std::vector<std::pair<std::uint32_t, QString>> map;
     for (size_t g = 1; g < font.used.size(); ++g) // glyph 0 stands for any missing character
-        if (font.used[g] && font.text[g])
+        if (font.used[g] && !font.text[g].isEmpty())
             map.emplace_back(std::uint32_t(g), font.text[g]);
     const std::string s = pdfsyntax::toUnicodeCMap(2, map);
     return QByteArray(s.data(), qsizetype(s.size()));
@@ -151,7 +151,29 @@ struct PdfFontSet::Private {
     PdfBarFont bars;
 
     KnownFace &known(const FontFace &face);
+    size_t fontFor(const QRawFont &raw);
 };
+
+// One file, one embedded font, whatever sizes the faces draw it at.
+size_t PdfFontSet::Private::fontFor(const QRawFont &raw)
+{
+    const QString key = raw.familyName() + QLatin1Char('/') + raw.styleName() + QLatin1Char('/')
+                        + QString::number(raw.weight()) + QLatin1Char('/') + QString::number(int(raw.style()));
+    auto it = byKey.find(key);
+    if (it == byKey.end()) {
+        auto font = std::make_unique<EmbeddedFont>();
+        font->raw = raw;
+        font->tables = std::make_unique<TrueTypeFont>(raw);
+        const auto n = size_t(font->tables->glyphCount());
+        font->used.assign(n, false);
+        font->widths.assign(n, 0.0f);
+        font->text.assign(n, QString());
+        font->resource = "F" + std::to_string(fonts.size() + 1);
+        fonts.push_back(std::move(font));
+        it = byKey.insert(key, fonts.size() - 1);
+    }
+    return *it;
+}
 
 KnownFace &PdfFontSet::Private::known(const FontFace &face)
 {
@@ -164,24 +186,9 @@ KnownFace &PdfFontSet::Private::known(const FontFace &face)
         }
     }
     const QRawFont &raw = face.rawFont();
-    // One file, one embedded font, whatever sizes the faces draw it at.
-    const QString key = raw.familyName() + QLatin1Char('/') + raw.styleName() + QLatin1Char('/')
-                        + QString::number(raw.weight()) + QLatin1Char('/') + QString::number(int(raw.style()));
-    auto it = byKey.find(key);
-    if (it == byKey.end()) {
-        auto font = std::make_unique<EmbeddedFont>();
-        font->raw = raw;
-        font->tables = std::make_unique<TrueTypeFont>(raw);
-        const auto n = size_t(font->tables->glyphCount());
-        font->used.assign(n, false);
-        font->widths.assign(n, 0.0f);
-        font->text.assign(n, 0);
-        font->resource = "F" + std::to_string(fonts.size() + 1);
-        fonts.push_back(std::move(font));
-        it = byKey.insert(key, fonts.size() - 1);
-    }
+    const size_t font = fontFor(raw);
     const double size = raw.pixelSize();
-    faces.push_back({&face, raw, *it, size > 0 ? 1000.0 / size : 0.0});
+    faces.push_back({&face, raw, font, size > 0 ? 1000.0 / size : 0.0});
     lastFace = faces.size() - 1;
     return faces.back();
 }
@@ -208,7 +215,25 @@ const std::string &PdfFontSet::use(const FontFace &face, const QString &text, co
         if (g < font.used.size() && !font.used[g]) {
             font.used[g] = true;
             font.widths[g] = float(glyphs.advances[i] * k.toThousandths);
-            font.text[g] = ch;
+            font.text[g] = QString::fromUcs4(&ch, 1);
+        }
+    }
+    return font.resource;
+}
+
+const std::string &PdfFontSet::use(const FontFace::Shaped::Run &run, const QVector<QPointF> &advances)
+{
+    EmbeddedFont &font = *d->fonts[d->fontFor(run.font)];
+    const double size = run.font.pixelSize();
+    const double toThousandths = size > 0 ? 1000.0 / size : 0.0;
+    for (qsizetype i = 0; i < run.indexes.size(); ++i) {
+        const quint32 g = run.indexes[i];
+        if (g < font.used.size() && !font.used[g]) {
+            font.used[g] = true;
+            font.widths[g] = float(advances.value(i).x() * toThousandths);
+            font.text[g] = run.texts.value(i);
+        } else if (g < font.used.size() && font.text[g].isEmpty()) {
+            font.text[g] = run.texts.value(i); // first drawn without characters of its own, now with
         }
     }
     return font.resource;

@@ -23,6 +23,8 @@ public:
     // Records the glyphs of `text` (as the face measured them) as used and
     // returns the font's resource name ("F1", ...).
     const std::string &use(const FontFace &face, const QString &text, const FontFace::Glyphs &glyphs);
+    // The same for a run of laid-out text, its glyphs advancing by `advances` (twips).
+    const std::string &use(const FontFace::Shaped::Run &run, const QVector<QPointF> &advances);
 
     // The font that draws barcode bars, written with the others.
     PdfBarFont &bars();

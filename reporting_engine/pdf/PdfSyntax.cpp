@@ -76,7 +76,7 @@ void appendTextString(std::string &out, const QString &text)
     out += '>';
 }
 
-std::string toUnicodeCMap(int codeBytes, const std::vector<std::pair<std::uint32_t, char32_t>> &map)
+std::string toUnicodeCMap(int codeBytes, const std::vector<std::pair<std::uint32_t, QString>> &map)
 {
     const auto appendCode = [codeBytes](std::string &out, std::uint32_t code) {
         static constexpr char digits[] = "0123456789ABCDEF";
@@ -99,13 +99,8 @@ std::string toUnicodeCMap(int codeBytes, const std::vector<std::pair<std::uint32
             s += '<';
             appendCode(s, map[j].first);
             s += "> <";
-            const char32_t c = map[j].second;
-            if (c > 0xFFFF) {
-                appendHex4(s, 0xD800 + ((c - 0x10000) >> 10));
-                appendHex4(s, 0xDC00 + ((c - 0x10000) & 0x3FF));
-            } else {
-                appendHex4(s, c);
-            }
+            for (const QChar c : map[j].second) // UTF-16BE, as the CMap's destinations are
+                appendHex4(s, c.unicode());
             s += ">\n";
         }
         s += "endbfchar\n";

@@ -23,7 +23,8 @@ void appendHex4(std::string &out, std::uint32_t code);
 // A text string (document information): literal when plain ASCII, else UTF-16BE with a BOM.
 void appendTextString(std::string &out, const QString &text);
 
-// A ToUnicode CMap: each code, of codeBytes (1 or 2) bytes, to its character.
-std::string toUnicodeCMap(int codeBytes, const std::vector<std::pair<std::uint32_t, char32_t>> &map);
+// A ToUnicode CMap: each code, of codeBytes (1 or 2) bytes, to its characters
+// (one or more: a ligature shows several).
+std::string toUnicodeCMap(int codeBytes, const std::vector<std::pair<std::uint32_t, QString>> &map);
 
 } // namespace engine::pdfsyntax

@@ -5,6 +5,7 @@
 #include "reporting_engine/model/BarSymbology.h"
 #include "reporting_engine/model/ReportDesign.h"
 #include "reporting_engine/render/FontFace.h"
+#include "reporting_engine/render/FontFallback.h"
 #include "reporting_engine/render/PageCanvas.h"
 #include "reporting_engine/render/QPainterCanvas.h"
 
@@ -104,6 +105,12 @@ const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF
     // Shrink until every line fits the box, so nothing is lost and nothing spills.
     double scale = 1.0;
     out.face = &face(style, scale);
+    // A character no font has would be lost from the page without a word: refuse the page instead.
+    for (const QString &line : std::as_const(out.lines)) {
+        if (const QList<char32_t> missing = out.face->unprintable(line); !missing.isEmpty())
+            throw EngineError(QStringLiteral("Text box %1 has characters no installed font can print: %2.")
+                                  .arg(box.name(), FontFallback::codePoints(missing)));
+    }
     for (int attempt = 0; attempt < 4; ++attempt) {
         double widest = 0;
         for (const QString &line : std::as_const(out.lines))

@@ -15,6 +15,17 @@ void QPainterCanvas::fillRect(const QRectF &rect) { m_painter.fillRect(rect, Qt:
 void QPainterCanvas::drawText(const QPointF &baseline, const QString &text, const FontFace &face)
 {
     const FontFace::Glyphs glyphs = face.glyphs(text);
+    m_painter.setPen(Qt::black);
+    if (glyphs.shaped) {
+        for (const FontFace::Shaped::Run &r : glyphs.shaped->runs) {
+            QGlyphRun run;
+            run.setRawFont(r.font);
+            run.setGlyphIndexes(r.indexes);
+            run.setPositions(r.positions);
+            m_painter.drawGlyphRun(baseline, run);
+        }
+        return;
+    }
     QVector<QPointF> positions;
     positions.reserve(glyphs.indexes.size());
     double x = 0;
@@ -26,7 +37,6 @@ void QPainterCanvas::drawText(const QPointF &baseline, const QString &text, cons
     run.setRawFont(face.rawFont());
     run.setGlyphIndexes(glyphs.indexes);
     run.setPositions(positions);
-    m_painter.setPen(Qt::black);
     m_painter.drawGlyphRun(baseline, run);
 }
 

@@ -195,6 +195,26 @@ INSTANTIATE_TEST_SUITE_P(
                               "nothing to print"}),
     [](const auto &row) { return std::string(row.param.name); });
 
+// Names from a court's mix of parties: each prints whole, or its record is bad.
+TEST_F(BatchCommandTest, EveryNamePrintsWholeOrItsRecordIsBad)
+{
+    const QStringList names{QString::fromUtf8("محمد علي"), QString::fromUtf8("Zoë Ånström 李小龙 🙂"), QString::fromUtf8("Nguyễn Thị Minh Khai"),
+                            QString::fromUtf8("Łukasz Żółć"), QString::fromUtf8("Σωκράτης"), QString::fromUtf8("Иван Петров"),
+                            QString::fromUtf8("O’Brien–Smith")};
+    QByteArray input = "name,street1,city,state,zip\n";
+    for (const QString &name : names)
+        input += name.toUtf8() + ",9 Elm St.,Salem,OR,97301\n";
+    input += "Ivan Petrov,ул. Ленина 5,Salem,OR,97301\n";
+    ASSERT_EQ(run({QStringLiteral("--csv"), csv(input), QStringLiteral("--pdf"), file("out.pdf")}), ExitStatus::ok) << qPrintable(captured.err());
+    const QString err = captured.err();
+    EXPECT_TRUE(err.contains(QLatin1String("record 2 (line 3): the name has characters no installed font can print: U+1F642"))) << qPrintable(err);
+    EXPECT_TRUE(err.contains(QLatin1String("record 8 (line 9): warning: the delivery line"))) << qPrintable(err);
+    EXPECT_TRUE(err.contains(QLatin1String("8 printed, 0 skipped, 1 bad"))) << qPrintable(err);
+    const QString text = testsupport::PdfReport(file("out.pdf")).text();
+    for (const QString &name : names)
+        EXPECT_TRUE(text.contains(name == names[1] ? QString::fromUtf8("Zoë Ånström 李小龙 \uFFFD") : name)) << qPrintable(name);
+}
+
 TEST_F(BatchCommandTest, MissingFileIsFatalAndNamesIt)
 {
     EXPECT_EQ(run({QStringLiteral("--csv"), file("nope.csv"), QStringLiteral("--pdf"), file("out.pdf")}), ExitStatus::failed);

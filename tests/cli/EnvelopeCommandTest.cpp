@@ -117,6 +117,14 @@ TEST_F(EnvelopeCommandTest, UnwritableOutputIsFatalAndNamesTheFile)
     EXPECT_TRUE(captured.err().contains(QLatin1String("/no/such/folder"))) << qPrintable(captured.err());
 }
 
+TEST_F(EnvelopeCommandTest, NameNoInstalledFontCanPrintIsFatalAndPrintsNothing)
+{
+    EXPECT_EQ(run({QStringLiteral("--pdf"), file("out.pdf"), QStringLiteral("--name"), QString::fromUtf8("Zoë 🙂")}), ExitStatus::failed);
+    EXPECT_TRUE(captured.err().contains(QLatin1String("the name has characters no installed font can print: U+1F642")))
+        << qPrintable(captured.err());
+    EXPECT_FALSE(QFile::exists(file("out.pdf")));
+}
+
 TEST_F(EnvelopeCommandTest, UnknownPrinterIsFatal)
 {
     EXPECT_EQ(run({QStringLiteral("--printer"), QStringLiteral("no-such-queue-here")}), ExitStatus::failed);

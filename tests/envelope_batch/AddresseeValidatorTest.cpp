@@ -75,7 +75,23 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"TrackingCodeSecondDigitOver4", withImb(rec("97301"), "05234567094987654321"), QStringLiteral("97301"), QVariant(),
             "second digit must be 0 to 4"},
         Row{"TrackingCodeWithRouting", withImb(rec("97301"), "01234567094987654321-97301"), QStringLiteral("97301"), QVariant(),
-            "must be 20 digits"}),
+            "must be 20 digits"},
+        // The installed fonts print these; nothing has a glyph for U+1F642 or the unassigned U+0378.
+        Row{"ArabicName", rec("97301", "محمد علي"), QStringLiteral("97301"), QStringLiteral("97301"), nullptr},
+        Row{"NameNoFontPrints", rec("97301", "Zoë Ånström 李小龙 🙂"), QStringLiteral("97301"), QVariant(),
+            "the name has characters no installed font can print: U+1F642"},
+        Row{"StreetNoFontPrints", rec("97301", "Ann Lee", "9 Elm \xcd\xb8St."), QStringLiteral("97301"), QVariant(),
+            "the street has characters no installed font can print: U+0378"}),
     [](const auto &row) { return std::string(row.param.name); });
+
+// The USPS reads Latin letters (postal::LatinDeliveryLines): a warning for the lines it sorts by, not for the name.
+TEST(ValidationWarnings, NonLatinDeliveryLinesAreWarnedAboutAndTheRecordStaysGood)
+{
+    EXPECT_TRUE(AddresseeValidator::check(rec("97301", "Иван Петров")).warnings.isEmpty());
+    const auto v = AddresseeValidator::check(rec("97301", "Ivan Petrov", "ул. Ленина 5"));
+    EXPECT_TRUE(v.good());
+    ASSERT_EQ(v.warnings.size(), 1);
+    EXPECT_TRUE(v.warnings.first().contains(QStringLiteral("\"ул. Ленина 5\" has letters other than Latin"))) << qPrintable(v.warnings.first());
+}
 
 } // namespace

@@ -92,7 +92,11 @@ std::vector<PdfReport::Word> PdfReport::words() const
 
 QString PdfReport::text() const
 {
-    return run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), m_path, QStringLiteral("-")});
+    // pdftotext wraps a right-to-left line in embedding marks (U+202B ... U+202C): they say
+    // which way it reads, they are not characters on the page.
+    QString text = run(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), m_path, QStringLiteral("-")});
+    text.remove(QChar(0x202B)).remove(QChar(0x202C));
+    return text;
 }
 
 std::vector<QRectF> PdfReport::barsInside(const QRectF &areaPoints, int dpi) const
