@@ -13,7 +13,8 @@ struct PrintOutcome {
 
     Kind kind = Kind::NotPrinted;
     QString queue;      // Printed: the CUPS queue
-    int jobId = 0;      // Printed: the CUPS job id
+    int jobId = 0;      // Printed: the CUPS job id (the first, when the run was sent as several)
+    QList<int> jobIds;  // Printed: every job's id, in order
     QStringList files;  // SavedPdf / SavedPng: the files written
     int pages = 0;
     bool fellBackToFile = false; // no printer was available, so the output went to a PDF file
