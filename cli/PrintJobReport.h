@@ -33,6 +33,9 @@ public:
 
     // ExitStatus::ok, or ExitStatus::failed when the followed job did not complete (with the reasons).
     static int report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const CommandIo &io);
+
+private:
+    static int reportEnd(const QString &queue, int jobId, int waitSeconds, const CommandIo &io);
 };
 
 } // namespace cli
