@@ -29,6 +29,7 @@ struct BatchEnvelopeReport::Private {
         QString addressBlock;
         QString zip;
         QVariant barcode;
+        std::optional<Pending> unsettled; // a record whose barcode (its serial) is not given yet
     };
 
     BatchEnvelopeReport &report;
@@ -128,17 +129,26 @@ struct BatchEnvelopeReport::Private {
             const JournalEntry &e = reprint[reprintNext++];
             ++tally.read;
             return Envelope{e.envelope, e.name, e.lines.join(QStringLiteral("\r\n")), e.zip,
-                            e.barcode.isEmpty() ? QVariant() : QVariant(e.barcode)};
+                            e.barcode.isEmpty() ? QVariant() : QVariant(e.barcode), std::nullopt};
         }
         std::optional<Pending> p = nextPrintable();
         if (!p)
             return std::nullopt;
-        // The serial is handed out here, so that the journal holds every one used.
-        return Envelope{p->record.number, p->record.name, p->verdict.addressBlock, p->verdict.zipText, barcodeValue(*p)};
+        return Envelope{p->record.number, p->record.name, p->verdict.addressBlock, p->verdict.zipText, QVariant(), std::move(p)};
     }
 
-    void journalEnvelope(const Envelope &e, JournalEntry::State state)
+    // Gives the envelope its barcode, and with it its serial, once it is made or journaled:
+    // the one looked ahead at keeps its serial unused until then.
+    void settle(Envelope &e) const
     {
+        if (e.unsettled)
+            e.barcode = barcodeValue(*e.unsettled);
+        e.unsettled.reset();
+    }
+
+    void journalEnvelope(Envelope &e, JournalEntry::State state)
+    {
+        settle(e);
         JournalEntry entry;
         entry.record = e.record;
         entry.name = e.name;
@@ -207,7 +217,7 @@ struct BatchEnvelopeReport::Private {
         if (pending)
             journalEnvelope(*pending, JournalEntry::State::NotSent);
         pending.reset();
-        while (const std::optional<Envelope> e = nextEnvelope())
+        while (std::optional<Envelope> e = nextEnvelope())
             journalEnvelope(*e, JournalEntry::State::NotSent);
     }
 
