@@ -1,6 +1,8 @@
 #include "envelope_report/MailBarcode.h"
 
 #include "envelope_report/EnvelopeProduct.h"
+#include "postal/ImbSerialCounter.h"
+#include "postal/ImbSerialDatabase.h"
 #include "postal/TrackingCode.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/settings/LayeredSettings.h"
@@ -18,6 +20,9 @@ MailBarcode::MailBarcode(MailSettings settings) : m_settings(std::move(settings)
         m_settings.barcodeId = QStringLiteral("00");
     if (!m_settings.serial.isEmpty())
         m_explicitNext = m_settings.serial.toULongLong();
+    else if (!m_settings.serialSource.isEmpty())
+        m_counter = std::make_unique<postal::ImbSerialDatabase>(m_settings.mailerId, m_settings.serialSource,
+                                                                EnvelopeProduct::databaseClientName());
     else
         m_counter = std::make_unique<postal::ImbSerialCounter>(m_settings.mailerId, m_settings.serialFile);
 }
@@ -66,7 +71,7 @@ void MailBarcode::releaseUnused(bool keepNone)
 {
     if (!m_range)
         return;
-    const postal::ImbSerialCounter::Range range = *m_range;
+    const postal::ImbSerialSource::Range range = *m_range;
     m_range.reset();
     try {
         m_counter->release(range, keepNone ? 0 : m_handedOut);

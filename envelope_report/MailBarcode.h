@@ -1,7 +1,7 @@
 #pragma once
 
 #include "envelope_report/MailSettings.h"
-#include "postal/ImbSerialCounter.h"
+#include "postal/ImbSerialSource.h"
 
 #include <QVariant>
 
@@ -12,7 +12,8 @@
 namespace envelope {
 
 // The postal barcode of one run's envelopes: POSTNET's routing digits, or Intelligent Mail
-// tracking codes with serials reserved from the Mailer ID's counter (or counted on from an
+// tracking codes with serials reserved from the Mailer ID's counter, a file or the office's
+// database (or counted on from an
 // explicit serial, which uses no counter). Serials a run did not use go back to the counter.
 class MailBarcode {
 public:
@@ -41,8 +42,8 @@ public:
 
 private:
     MailSettings m_settings;
-    std::unique_ptr<postal::ImbSerialCounter> m_counter;
-    std::optional<postal::ImbSerialCounter::Range> m_range;
+    std::unique_ptr<postal::ImbSerialSource> m_counter;
+    std::optional<postal::ImbSerialSource::Range> m_range;
     std::uint64_t m_handedOut = 0;
     std::uint64_t m_explicitNext = 0;
 };

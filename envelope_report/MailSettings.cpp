@@ -14,6 +14,7 @@ const QString keyServiceType = QStringLiteral("service-type");
 const QString keyBarcodeId = QStringLiteral("barcode-id");
 const QString keySerialFile = QStringLiteral("serial-file");
 const QString keySerial = QStringLiteral("serial");
+const QString keySerialSource = QStringLiteral("serial-source");
 
 QString *field(MailSettings &s, const QString &key)
 {
@@ -22,6 +23,7 @@ QString *field(MailSettings &s, const QString &key)
     if (key == keyServiceType) return &s.serviceType;
     if (key == keyBarcodeId) return &s.barcodeId;
     if (key == keySerialFile) return &s.serialFile;
+    if (key == keySerialSource) return &s.serialSource;
     return nullptr;
 }
 
@@ -31,7 +33,7 @@ MailSettings fromEntries(const engine::SettingsFile &file, const QString &sectio
     for (const auto &[key, value] : entries) {
         QString *target = field(s, key);
         const QString reason = target ? MailSettings::problem(key, value)
-                                      : QStringLiteral("no mail setting (barcode, mailer-id, service-type, barcode-id, serial-file)");
+                                      : QStringLiteral("no mail setting (barcode, mailer-id, service-type, barcode-id, serial-file, serial-source)");
         if (!reason.isEmpty())
             throw engine::EngineError(
                 QStringLiteral("%1: %2 = \"%3\": %4.").arg(file.placeOf(section, key), key, value, reason));
@@ -46,7 +48,8 @@ MailSettings MailSettings::overriddenBy(const MailSettings &o) const
 {
     MailSettings s = *this;
     for (const auto &[mine, theirs] : {std::pair{&s.barcode, &o.barcode}, {&s.mailerId, &o.mailerId}, {&s.serviceType, &o.serviceType},
-                                       {&s.barcodeId, &o.barcodeId}, {&s.serialFile, &o.serialFile}, {&s.serial, &o.serial}})
+                                       {&s.barcodeId, &o.barcodeId}, {&s.serialFile, &o.serialFile}, {&s.serial, &o.serial},
+                                       {&s.serialSource, &o.serialSource}})
         if (!theirs->isEmpty())
             *mine = *theirs;
     return s;
@@ -66,6 +69,10 @@ QString MailSettings::problem(const QString &key, const QString &value, const QS
         return postal::TrackingCode::serialProblem(value, mailerId);
     if (key == keySerialFile)
         return value.isEmpty() ? QStringLiteral("a serial file is a path") : QString();
+    if (key == keySerialSource)
+        return value.startsWith(QLatin1String("postgresql://")) || value.startsWith(QLatin1String("postgres://"))
+                   ? QString()
+                   : QStringLiteral("a serial source is a PostgreSQL database, postgresql://user@host:port/database");
     return QStringLiteral("no mail setting");
 }
 

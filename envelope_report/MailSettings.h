@@ -20,6 +20,9 @@ struct ENVELOPE_EXPORT MailSettings {
     // One envelope: its serial. A batch: the first serial of its run, one more per envelope.
     // Either way no counter is used. Never read from mail.conf.
     QString serial;
+    // postgresql://user@host:port/database: the serials come from the Mailer ID's sequence
+    // there (shared by the office's machines) instead of the serial file.
+    QString serialSource;
 
     bool isIntelligentMail() const { return barcode == QLatin1String("imb"); }
 
@@ -27,7 +30,7 @@ struct ENVELOPE_EXPORT MailSettings {
     MailSettings overriddenBy(const MailSettings &overrides) const;
 
     // Why value is not one for the setting named key (barcode, mailer-id, service-type,
-    // barcode-id, serial-file, serial), in words for the user; empty when it is one. The
+    // barcode-id, serial-file, serial-source, serial), in words for the user; empty when it is one. The
     // serial's length is checked against mailerId when that is given.
     static QString problem(const QString &key, const QString &value, const QString &mailerId = QString());
 
