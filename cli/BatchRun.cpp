@@ -16,11 +16,7 @@ QString describeOutcome(const engine::PrintOutcome &outcome, const QString &pngD
     switch (outcome.kind) {
     case engine::PrintOutcome::Kind::Printed:
         if (outcome.jobIds.size() > 1)
-            return QStringLiteral("sent to %1 as %2 jobs, %3 to %4")
-                .arg(outcome.queue)
-                .arg(outcome.jobIds.size())
-                .arg(outcome.jobIds.constFirst())
-                .arg(outcome.jobIds.constLast());
+            return QStringLiteral("sent to %1 as %2 jobs, %3").arg(outcome.queue).arg(outcome.jobIds.size()).arg(PrintJobReport::jobList(outcome.jobIds));
         return QStringLiteral("sent to %1 as job %2").arg(outcome.queue).arg(outcome.jobId);
     case engine::PrintOutcome::Kind::SavedPdf:
         return (outcome.fellBackToFile ? QStringLiteral("no printer, saved to %1") : QStringLiteral("saved to %1"))

@@ -40,8 +40,7 @@ int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<in
     if (!outcome.profile.isEmpty())
         io.say(QStringLiteral("printer %1's profile: %2").arg(outcome.queue, outcome.profile.describe()));
     const QList<int> jobs = outcome.jobIds.isEmpty() ? QList<int>{outcome.jobId} : outcome.jobIds;
-    const QString jobText = jobs.size() > 1 ? QStringLiteral("jobs %1 to %2").arg(jobs.constFirst()).arg(jobs.constLast())
-                                            : QStringLiteral("job %1").arg(outcome.jobId);
+    const QString jobText = jobs.size() > 1 ? QStringLiteral("jobs %1").arg(jobList(jobs)) : QStringLiteral("job %1").arg(outcome.jobId);
     io.say(QStringLiteral("printed on %1 (%2), %3").arg(outcome.queue, jobText, source));
     if (!waitSeconds) {
         io.say(QStringLiteral("follow the job with: lpstat -o %1").arg(outcome.queue));
@@ -53,6 +52,17 @@ int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<in
             return status;
     }
     return ExitStatus::ok;
+}
+
+QString PrintJobReport::jobList(const QList<int> &jobs)
+{
+    // Other users' jobs may come between ours: a few are named one by one.
+    if (jobs.size() > 4)
+        return QStringLiteral("%1 to %2").arg(jobs.constFirst()).arg(jobs.constLast());
+    QStringList ids;
+    for (const int id : jobs)
+        ids << QString::number(id);
+    return ids.join(QStringLiteral(", "));
 }
 
 int PrintJobReport::reportEnd(const QString &queue, int jobId, int waitSeconds, const CommandIo &io)
