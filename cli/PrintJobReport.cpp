@@ -4,6 +4,7 @@
 #include "cli/OptionParser.h"
 #include "reporting_engine/print/CupsPrinter.h"
 #include "reporting_engine/print/PrintOutcome.h"
+#include "reporting_engine/report/JobSpooler.h"
 
 namespace cli {
 void PrintJobReport::allowBareWait(OptionParser &parser, const QCommandLineOption &wait)
@@ -73,15 +74,7 @@ int PrintJobReport::reportEnd(const QString &queue, int jobId, int waitSeconds, 
         io.say(QStringLiteral("job %1 on %2 completed").arg(jobId).arg(queue));
         return ExitStatus::ok;
     }
-    const QString how = end.state == State::Aborted    ? QStringLiteral("was aborted")
-                        : end.state == State::Canceled ? QStringLiteral("was canceled")
-                                                       : QStringLiteral("had not ended after %1 s").arg(waitSeconds);
-    QString why;
-    if (!end.jobReasons.isEmpty())
-        why += QStringLiteral("; job: ") + end.jobReasons;
-    if (!end.printerReasons.isEmpty())
-        why += QStringLiteral("; printer: ") + end.printerReasons;
-    io.say(QStringLiteral("error: job %1 on %2 %3%4").arg(jobId).arg(queue, how, why));
+    io.say(QStringLiteral("error: job %1 on %2 %3").arg(jobId).arg(queue, engine::JobSpooler::describeEnd(end, waitSeconds)));
     return ExitStatus::failed;
 }
 

@@ -49,21 +49,12 @@ struct JobSpooler::Private {
 
     QString describeFailure(const PrintJobPart &part) const
     {
-        using State = CupsJobEnd::State;
-        const QString how = part.end.state == State::Aborted    ? QStringLiteral("was aborted")
-                            : part.end.state == State::Canceled ? QStringLiteral("was canceled")
-                                                                : QStringLiteral("had not ended after %1 s").arg(*setup.plan->waitSeconds);
-        QString why;
-        if (!part.end.jobReasons.isEmpty())
-            why += QStringLiteral("; job: ") + part.end.jobReasons;
-        if (!part.end.printerReasons.isEmpty())
-            why += QStringLiteral("; printer: ") + part.end.printerReasons;
-        return QStringLiteral("Job %1 \"%2\" (pages %3 to %4) on %5 %6%7; nothing more was sent.")
+        return QStringLiteral("Job %1 \"%2\" (pages %3 to %4) on %5 %6; nothing more was sent.")
             .arg(part.jobId)
             .arg(part.title)
             .arg(part.firstPage)
             .arg(part.lastPage)
-            .arg(part.queue, how, why);
+            .arg(part.queue, describeEnd(part.end, *setup.plan->waitSeconds));
     }
 
     void submitJob()
@@ -111,6 +102,20 @@ void JobSpooler::finish()
     if (d->pdf)
         d->submitJob();
     d->followLastJob();
+}
+
+QString JobSpooler::describeEnd(const CupsJobEnd &end, int waitSeconds)
+{
+    using State = CupsJobEnd::State;
+    QString text = end.state == State::Completed  ? QStringLiteral("completed")
+                   : end.state == State::Aborted  ? QStringLiteral("was aborted")
+                   : end.state == State::Canceled ? QStringLiteral("was canceled")
+                                                  : QStringLiteral("had not ended after %1 s").arg(waitSeconds);
+    if (!end.jobReasons.isEmpty())
+        text += QStringLiteral("; job: ") + end.jobReasons;
+    if (!end.printerReasons.isEmpty())
+        text += QStringLiteral("; printer: ") + end.printerReasons;
+    return text;
 }
 
 const std::vector<PrintJobPart> &JobSpooler::jobs() const { return d->jobs; }

@@ -37,6 +37,9 @@ public:
     void addPage(const ReportDesign &design) override;
     void finish() override;
 
+    // How a followed job ended, for the user: "was aborted; job: …; printer: …".
+    static QString describeEnd(const CupsJobEnd &end, int waitSeconds);
+
     // The jobs submitted so far, in order.
     const std::vector<PrintJobPart> &jobs() const;
     // The first job's CUPS answer (its queue and paper source).
