@@ -52,7 +52,7 @@ struct BatchEnvelopeReport::Private {
     std::optional<int> waitSeconds;
     QString journalAsked;
     std::unique_ptr<BatchJournal> journal;
-    bool jobFailed = false;
+    bool jobFailed = false; // a job followed did not complete, which stops the run
 
     Private(BatchEnvelopeReport &r, AddresseeSource *s, BadRecords p, Listener l)
         : report(r), page(r), source(s), policy(p), listener(std::move(l))
@@ -201,9 +201,9 @@ struct BatchEnvelopeReport::Private {
             journal->update(part.firstPage, part.lastPage, part.queue, part.jobId, JournalEntry::State::Printed);
             return;
         }
+        jobFailed = true; // the run stops here
         if (part.end.state == State::StillPending)
             return; // still sent: nobody knows yet
-        jobFailed = true;
         const int size = part.lastPage - part.firstPage + 1;
         const int done = std::clamp(part.end.impressionsCompleted, 0, size);
         journal->update(part.firstPage, part.firstPage + done - 1, part.queue, part.jobId, JournalEntry::State::Printed);
