@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <map>
+#include <ostream>
 
 #include <sys/stat.h>
 
@@ -33,6 +34,8 @@ struct JamRow {
     const char *queue;
     int printedBeforeJam; // of the second job's ten
 };
+
+void PrintTo(const JamRow &row, std::ostream *os) { *os << row.name; }
 
 class Jam : public ::testing::TestWithParam<JamRow> {
 protected:
