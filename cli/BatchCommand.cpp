@@ -1,9 +1,9 @@
 #include "cli/BatchCommand.h"
 
-#include "cli/BatchRun.h"
+#include "cli/runs/BatchRun.h"
 #include "cli/CommandUsage.h"
 #include "cli/ExitStatus.h"
-#include "cli/JobOptions.h"
+#include "cli/runs/JobOptions.h"
 #include "cli/MailOptions.h"
 #include "cli/OptionParser.h"
 #include "cli/OutputOptions.h"

@@ -1,9 +1,9 @@
 #include "cli/BatchCommand.h"
 #include "cli/CommandIo.h"
 #include "cli/EnvelopeCommand.h"
-#include "cli/JournalCommand.h"
+#include "cli/runs/JournalCommand.h"
 #include "cli/PrinterCommand.h"
-#include "cli/ReprintCommand.h"
+#include "cli/runs/ReprintCommand.h"
 #include "platform/TerminalMessagePresenter.h"
 #include "platform/WindowsApi.h"
 

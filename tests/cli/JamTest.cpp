@@ -3,7 +3,7 @@
 // each with the barcode the journal gave it.
 #include "cli/BatchCommand.h"
 #include "cli/ExitStatus.h"
-#include "cli/ReprintCommand.h"
+#include "cli/runs/ReprintCommand.h"
 #include "envelope_batch/JournalReader.h"
 #include "support/CapturedStreams.h"
 #include "support/CupsTestQueue.h"

@@ -1,7 +1,7 @@
 // `envelope reprint`, in-process: which envelopes of a journal it makes again, and
 // the command lines it refuses.
 #include "cli/ExitStatus.h"
-#include "cli/ReprintCommand.h"
+#include "cli/runs/ReprintCommand.h"
 #include "envelope_batch/BatchJournal.h"
 #include "envelope_batch/JournalReader.h"
 #include "support/CapturedStreams.h"

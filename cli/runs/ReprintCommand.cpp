@@ -1,9 +1,9 @@
-#include "cli/ReprintCommand.h"
+#include "cli/runs/ReprintCommand.h"
 
-#include "cli/BatchRun.h"
+#include "cli/runs/BatchRun.h"
 #include "cli/CommandUsage.h"
 #include "cli/ExitStatus.h"
-#include "cli/JobOptions.h"
+#include "cli/runs/JobOptions.h"
 #include "cli/OptionParser.h"
 #include "cli/OutputOptions.h"
 #include "reporting_engine/base/EngineError.h"

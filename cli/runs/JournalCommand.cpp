@@ -1,4 +1,4 @@
-#include "cli/JournalCommand.h"
+#include "cli/runs/JournalCommand.h"
 
 #include "cli/CommandUsage.h"
 #include "cli/ExitStatus.h"

@@ -1,4 +1,4 @@
-#include "cli/BatchRun.h"
+#include "cli/runs/BatchRun.h"
 
 #include "cli/ExitStatus.h"
 #include "cli/PrintJobReport.h"

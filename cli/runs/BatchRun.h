@@ -2,7 +2,7 @@
 
 #include "cli/CommandIo.h"
 #include "cli/InterruptGuard.h"
-#include "cli/JobOptions.h"
+#include "cli/runs/JobOptions.h"
 #include "cli/OutputOptions.h"
 #include "cli/ProgressMeter.h"
 #include "envelope_batch/BatchEnvelopeReport.h"

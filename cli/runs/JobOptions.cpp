@@ -1,4 +1,4 @@
-#include "cli/JobOptions.h"
+#include "cli/runs/JobOptions.h"
 
 namespace cli {
 
