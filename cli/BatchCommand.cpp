@@ -1,13 +1,12 @@
 #include "cli/BatchCommand.h"
 
+#include "cli/runs/BatchRun.h"
 #include "cli/CommandUsage.h"
 #include "cli/ExitStatus.h"
-#include "cli/InterruptGuard.h"
+#include "cli/runs/JobOptions.h"
 #include "cli/MailOptions.h"
 #include "cli/OptionParser.h"
 #include "cli/OutputOptions.h"
-#include "cli/PrintJobReport.h"
-#include "cli/ProgressMeter.h"
 #include "envelope_batch/BatchEnvelopeReport.h"
 #include "envelope_batch/ColumnMapping.h"
 #include "envelope_batch/CsvAddresseeSource.h"
@@ -19,13 +18,12 @@
 #include <exception>
 #include <optional>
 
-#include <unistd.h>
-
 namespace cli {
 
 const char BatchCommand::usageLine[] =
     "Usage: envelope batch (--csv FILE | --database URL --query SQL) [--columns name=COL,...]\n"
-    "                      [--pdf FILE | --png-dir DIR | --printer QUEUE [--wait [SECONDS]]]\n"
+    "                      [--pdf FILE | --png-dir DIR | --printer QUEUE [--job-size N] [--wait [SECONDS]]]\n"
+    "                      [--journal FILE]\n"
     "                      [--on-bad-record print|skip|stop]\n"
     "                      [--barcode postnet|imb] [--mailer-id DIGITS] [--service-type DIGITS] [--barcode-id DIGITS] [--serial NUMBER]\n";
 
@@ -44,7 +42,7 @@ const char helpText[] =
     "  --png-dir DIR          write envelope.png, envelope-2.png, ... into DIR\n"
     "  --printer QUEUE        one print job on this CUPS queue, sent once the whole job is made\n"
     "                         (default: the CUPS default destination, or Envelope.pdf here when there is none)\n"
-    "  --wait [SECONDS]       follow the print job until it has printed, at most SECONDS (default 120)\n"
+    "  --wait [SECONDS]       follow each print job until it has printed, at most SECONDS (default 120)\n"
     "  --on-bad-record WHAT   a record with a ZIP that is not 5 or 9 digits, no name, more than four address\n"
     "                         lines, or characters no installed font can print: print (default; printed\n"
     "                         without a barcode, U+FFFD for such characters), skip, or stop (the whole\n"
@@ -65,6 +63,7 @@ struct Invocation {
     envelope::ColumnMapping columns;
     Policy policy = Policy::Print;
     OutputOptions::Output output;
+    JobOptions::Jobs jobs;
     envelope::MailSettings mail;
 };
 
@@ -77,11 +76,12 @@ struct Options {
     QCommandLineOption columns = OptionParser::withValue("columns", "MAPPING");
     QCommandLineOption onBad = OptionParser::withValue("on-bad-record", "WHAT");
     OutputOptions output{OutputOptions::Pictures::Folder};
+    JobOptions jobs;
     MailOptions mail;
 
     QList<QCommandLineOption> all() const
     {
-        return QList<QCommandLineOption>{csv, database, query, columns, onBad} + output.all() + mail.all();
+        return QList<QCommandLineOption>{csv, database, query, columns, onBad} + output.all() + jobs.all() + mail.all();
     }
 };
 
@@ -140,58 +140,19 @@ bool parse(const QStringList &arguments, Invocation &inv)
     readSource(parser, o, inv);
     readRecordRules(parser, o, inv);
     inv.output = o.output.read(parser);
+    inv.jobs = o.jobs.read(parser, inv.output.destination.kind == engine::PrintDestination::Kind::Printer);
     inv.mail = o.mail.read(parser);
     return true;
 }
 
 const CommandUsage usage(QStringLiteral("envelope batch"), BatchCommand::usageLine,
-                         QString::fromLatin1(helpText) + QLatin1String(MailOptions::helpText) + QLatin1String(helpTail));
-
-QString describeOutcome(const engine::PrintOutcome &outcome, const QString &pngDir)
-{
-    switch (outcome.kind) {
-    case engine::PrintOutcome::Kind::Printed:
-        return QStringLiteral("sent to %1 as job %2").arg(outcome.queue).arg(outcome.jobId);
-    case engine::PrintOutcome::Kind::SavedPdf:
-        return (outcome.fellBackToFile ? QStringLiteral("no printer, saved to %1") : QStringLiteral("saved to %1"))
-            .arg(QDir::toNativeSeparators(outcome.files.value(0)));
-    case engine::PrintOutcome::Kind::SavedPng:
-        return QStringLiteral("%1 PNG files in %2").arg(outcome.files.size()).arg(QDir::toNativeSeparators(pngDir));
-    case engine::PrintOutcome::Kind::Cancelled:
-        return QStringLiteral("cancelled");
-    case engine::PrintOutcome::Kind::NotPrinted:
-        break;
-    }
-    return QStringLiteral("nothing printed");
-}
+                         QString::fromLatin1(helpText) + QLatin1String(JobOptions::helpText) + QLatin1String(MailOptions::helpText) + QLatin1String(helpTail));
 
 std::unique_ptr<envelope::AddresseeSource> openSource(const Invocation &inv)
 {
     if (!inv.csv.isEmpty())
         return std::make_unique<envelope::CsvAddresseeSource>(inv.csv, inv.columns);
     return std::make_unique<envelope::DatabaseAddresseeSource>(inv.database, inv.query, inv.columns);
-}
-
-// Bad records as notes above the progress bar; the bar; Ctrl-C.
-envelope::BatchEnvelopeReport::Listener listenerFor(ProgressMeter &meter)
-{
-    envelope::BatchEnvelopeReport::Listener listener;
-    const auto where = [](const envelope::AddresseeRecord &r) {
-        return r.line > 0 ? QStringLiteral("record %1 (line %2)").arg(r.number).arg(r.line)
-                          : QStringLiteral("record %1").arg(r.number);
-    };
-    listener.badRecord = [&meter, where](const envelope::AddresseeRecord &r, const QStringList &problems) {
-        meter.note(CommandIo::message(QStringLiteral("%1: %2").arg(where(r), problems.join(QStringLiteral("; ")))));
-    };
-    listener.recordWarning = [&meter, where](const envelope::AddresseeRecord &r, const QStringList &warnings) {
-        meter.note(CommandIo::message(QStringLiteral("%1: warning: %2").arg(where(r), warnings.join(QStringLiteral("; ")))));
-    };
-    listener.progress = [&meter](const envelope::BatchEnvelopeReport::Tally &t, double fraction) {
-        meter.update(t.printed + t.skipped, fraction);
-    };
-    listener.interrupted = &InterruptGuard::raised;
-    listener.warning = [&meter](const QString &text) { meter.note(CommandIo::message(text)); };
-    return listener;
 }
 
 } // namespace
@@ -202,62 +163,26 @@ struct BatchCommand::Private {
 
     int execute(const Invocation &inv) const
     {
-        const InterruptGuard interrupts;
-        ProgressMeter meter(io.err, ::isatty(::fileno(io.err)) == 1);
+        BatchRun run(io, QStringLiteral("batch"), inv.output, inv.jobs);
         try {
             const std::unique_ptr<envelope::AddresseeSource> source = openSource(inv);
             if (!inv.output.pngDir.isEmpty() && !QDir().mkpath(inv.output.pngDir))
                 throw engine::EngineError(QStringLiteral("Cannot make the folder %1.").arg(inv.output.pngDir));
-            return runBatch(inv, *source, meter);
+            return runBatch(inv, *source, run);
         } catch (const std::exception &e) {
-            return reportFailure(inv, meter, e);
+            return run.fail(e);
         }
     }
 
-    int runBatch(const Invocation &inv, envelope::AddresseeSource &source, ProgressMeter &meter) const
+    int runBatch(const Invocation &inv, envelope::AddresseeSource &source, BatchRun &run) const
     {
-        envelope::BatchEnvelopeReport report(api, source, inv.policy, listenerFor(meter));
+        envelope::BatchEnvelopeReport report(api, source, inv.policy, run.listener());
         if (inv.policy == Policy::Stop) {
-            if (const qint64 bad = report.checkInput()) {
-                meter.clear();
-                io.say(QStringLiteral("batch stopped: %1 of %2 records are bad; nothing was printed or saved").arg(bad).arg(report.tally().read));
-                return ExitStatus::failed;
-            }
+            if (const qint64 bad = report.checkInput())
+                return run.stop(QStringLiteral("%1 of %2 records are bad; nothing was printed or saved").arg(bad).arg(report.tally().read));
         }
         report.setMailSettings(inv.mail);
-        report.setDestination(inv.output.destination);
-        report.PrintReport(false);
-        return summarise(inv, report.tally(), report.lastOutcome(), meter);
-    }
-
-    // The one line that ends every finished run, then what became of the print job.
-    int summarise(const Invocation &inv, const envelope::BatchEnvelopeReport::Tally &tally, const engine::PrintOutcome &outcome,
-                  ProgressMeter &meter) const
-    {
-        meter.clear();
-        io.say(QStringLiteral("batch done: %1 printed, %2 skipped, %3 bad, %4 pages in %5 s; %6")
-                   .arg(tally.printed)
-                   .arg(tally.skipped)
-                   .arg(tally.bad)
-                   .arg(outcome.pages)
-                   .arg(meter.elapsedSeconds(), 0, 'f', 1)
-                   .arg(describeOutcome(outcome, inv.output.pngDir)));
-        return PrintJobReport::report(outcome, inv.output.waitSeconds, io);
-    }
-
-    int reportFailure(const Invocation &inv, ProgressMeter &meter, const std::exception &e) const
-    {
-        meter.clear();
-        const bool wholeOutput = inv.output.destination.kind != engine::PrintDestination::Kind::PngFile;
-        const QString nothingMade = wholeOutput ? QStringLiteral("nothing was printed or saved")
-                                                : QStringLiteral("the PNG files made so far stay in %1").arg(inv.output.pngDir);
-        if (InterruptGuard::raised()) {
-            io.say(QStringLiteral("batch interrupted after %1 s; %2").arg(meter.elapsedSeconds(), 0, 'f', 1).arg(nothingMade));
-            return ExitStatus::interrupted;
-        }
-        io.say(QStringLiteral("error: %1").arg(QString::fromUtf8(e.what())));
-        io.say(QStringLiteral("batch failed after %1 s; %2").arg(meter.elapsedSeconds(), 0, 'f', 1).arg(nothingMade));
-        return ExitStatus::failed;
+        return run.run(report);
     }
 };
 

@@ -127,7 +127,10 @@ bool parse(const QStringList &arguments, Invocation &inv)
 const CommandUsage usage(QStringLiteral("envelope"), usageLine,
                          QString::fromLatin1(helpText) + QLatin1String(MailOptions::helpText) + QLatin1String(helpTail) +
                              QLatin1String("\nMany envelopes, one per record of a CSV file or a query (see envelope batch --help):\n") +
-                             QLatin1String(BatchCommand::usageLine));
+                             QLatin1String(BatchCommand::usageLine) +
+                             QLatin1String("\nA batch's envelopes that did not come out, again from its journal (see envelope reprint --help):\n"
+                                           "Usage: envelope reprint JOURNAL [--state STATE,...] [--envelopes A-B] [...]\n"
+                                           "       envelope journal prune --older-than DAYS\n"));
 
 // The application's default database connection for the length of one command.
 class DefaultConnection {

@@ -4,6 +4,7 @@
 #include "cli/OptionParser.h"
 #include "reporting_engine/print/CupsPrinter.h"
 #include "reporting_engine/print/PrintOutcome.h"
+#include "reporting_engine/report/JobSpooler.h"
 
 namespace cli {
 void PrintJobReport::allowBareWait(OptionParser &parser, const QCommandLineOption &wait)
@@ -39,26 +40,41 @@ int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<in
         io.say(QStringLiteral("printer %1: %2").arg(outcome.queue, outcome.source.reason));
     if (!outcome.profile.isEmpty())
         io.say(QStringLiteral("printer %1's profile: %2").arg(outcome.queue, outcome.profile.describe()));
-    io.say(QStringLiteral("printed on %1 (job %2), %3").arg(outcome.queue).arg(outcome.jobId).arg(source));
+    const QList<int> jobs = outcome.jobIds.isEmpty() ? QList<int>{outcome.jobId} : outcome.jobIds;
+    const QString jobText = jobs.size() > 1 ? QStringLiteral("jobs %1").arg(jobList(jobs)) : QStringLiteral("job %1").arg(outcome.jobId);
+    io.say(QStringLiteral("printed on %1 (%2), %3").arg(outcome.queue, jobText, source));
     if (!waitSeconds) {
         io.say(QStringLiteral("follow the job with: lpstat -o %1").arg(outcome.queue));
         return ExitStatus::ok;
     }
-    const engine::CupsJobEnd end = engine::CupsPrinter::waitForJob(outcome.queue, outcome.jobId, *waitSeconds);
+    // A run in several jobs has followed each already: these answer at once.
+    for (const int jobId : jobs) {
+        if (const int status = reportEnd(outcome.queue, jobId, *waitSeconds, io); status != ExitStatus::ok)
+            return status;
+    }
+    return ExitStatus::ok;
+}
+
+QString PrintJobReport::jobList(const QList<int> &jobs)
+{
+    // Other users' jobs may come between ours: a few are named one by one.
+    if (jobs.size() > 4)
+        return QStringLiteral("%1 to %2").arg(jobs.constFirst()).arg(jobs.constLast());
+    QStringList ids;
+    for (const int id : jobs)
+        ids << QString::number(id);
+    return ids.join(QStringLiteral(", "));
+}
+
+int PrintJobReport::reportEnd(const QString &queue, int jobId, int waitSeconds, const CommandIo &io)
+{
+    const engine::CupsJobEnd end = engine::CupsPrinter::waitForJob(queue, jobId, waitSeconds);
     using State = engine::CupsJobEnd::State;
     if (end.state == State::Completed) {
-        io.say(QStringLiteral("job %1 on %2 completed").arg(outcome.jobId).arg(outcome.queue));
+        io.say(QStringLiteral("job %1 on %2 completed").arg(jobId).arg(queue));
         return ExitStatus::ok;
     }
-    const QString how = end.state == State::Aborted    ? QStringLiteral("was aborted")
-                        : end.state == State::Canceled ? QStringLiteral("was canceled")
-                                                       : QStringLiteral("had not ended after %1 s").arg(*waitSeconds);
-    QString why;
-    if (!end.jobReasons.isEmpty())
-        why += QStringLiteral("; job: ") + end.jobReasons;
-    if (!end.printerReasons.isEmpty())
-        why += QStringLiteral("; printer: ") + end.printerReasons;
-    io.say(QStringLiteral("error: job %1 on %2 %3%4").arg(outcome.jobId).arg(outcome.queue, how, why));
+    io.say(QStringLiteral("error: job %1 on %2 %3").arg(jobId).arg(queue, engine::JobSpooler::describeEnd(end, waitSeconds)));
     return ExitStatus::failed;
 }
 

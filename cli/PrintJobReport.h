@@ -2,6 +2,9 @@
 
 #include "cli/CommandIo.h"
 
+#include <QList>
+#include <QString>
+
 #include <initializer_list>
 #include <optional>
 
@@ -33,6 +36,12 @@ public:
 
     // ExitStatus::ok, or ExitStatus::failed when the followed job did not complete (with the reasons).
     static int report(const engine::PrintOutcome &outcome, std::optional<int> waitSeconds, const CommandIo &io);
+
+    // "12, 14" for a few jobs, "12 to 40" for more.
+    static QString jobList(const QList<int> &jobs);
+
+private:
+    static int reportEnd(const QString &queue, int jobId, int waitSeconds, const CommandIo &io);
 };
 
 } // namespace cli

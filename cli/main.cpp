@@ -1,7 +1,9 @@
 #include "cli/BatchCommand.h"
 #include "cli/CommandIo.h"
 #include "cli/EnvelopeCommand.h"
+#include "cli/runs/JournalCommand.h"
 #include "cli/PrinterCommand.h"
+#include "cli/runs/ReprintCommand.h"
 #include "platform/TerminalMessagePresenter.h"
 #include "platform/WindowsApi.h"
 
@@ -34,6 +36,10 @@ int runCommand(const QStringList &arguments)
     const QString word = arguments.value(1);
     if (word == QLatin1String("batch"))
         return cli::BatchCommand(environmentApi(io), io).run(arguments);
+    if (word == QLatin1String("reprint"))
+        return cli::ReprintCommand(environmentApi(io), io).run(arguments);
+    if (word == QLatin1String("journal"))
+        return cli::JournalCommand(io).run(arguments);
     if (cli::PrinterCommand::handles(word))
         return cli::PrinterCommand(io).run(arguments);
     return cli::EnvelopeCommand(environmentApi(io), io).run(arguments);

@@ -137,9 +137,9 @@ set(_korva_engine_headers
   model/Barcode.h model/Control.h model/Fields.h model/PageSettings.h model/PrinterSettings.h model/Section.h
   model/TextBox.h model/TextStyle.h
   print/MediaSourceChooser.h print/PrintDestination.h print/PrintOutcome.h print/PrinterProfile.h
-  print/PrinterProfiles.h
+  print/PrinterProfiles.h print/CupsPrinter.h
   records/DatabaseConnection.h records/RecordSource.h
-  report/Report.h
+  report/Report.h report/PrintJobPlan.h
   settings/LayeredSettings.h settings/SettingsFile.h)
 foreach(header IN LISTS _korva_engine_headers)
   cmake_path(GET header PARENT_PATH part)

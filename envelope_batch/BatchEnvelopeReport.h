@@ -1,5 +1,6 @@
 #pragma once
 
+#include "envelope_batch/JournalEntry.h"
 #include "envelope_report/AddresseeRecord.h"
 #include "envelope_report/MailSettings.h"
 #include "reporting_engine/report/Report.h"
@@ -8,6 +9,8 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 namespace platform {
 class WindowsApi;
@@ -29,6 +32,11 @@ class AddresseeSource;
 // With the Intelligent Mail barcode, a run reserves the serials of all its good records
 // without a tracking code of their own in one step (counting them first unless checkInput
 // just did), and gives back those it did not hand out when it fails or is interrupted.
+//
+// Every run writes a journal (BatchJournal) of its envelopes and what became of them.
+// Sent to a printer, a run may go as jobs of a few envelopes each (setJobs); when one of
+// them fails, the run stops, and the envelopes it did not send are journaled as not-sent,
+// with the serials they were given, so that a reprint of the journal makes just those.
 class BatchEnvelopeReport : public engine::Report {
 public:
     enum class BadRecords { Print, Skip, Stop };
@@ -38,6 +46,7 @@ public:
         qint64 printed = 0; // pages made, bad ones printed included
         qint64 skipped = 0;
         qint64 bad = 0;
+        qint64 sent = 0;    // envelopes in print jobs CUPS took
     };
 
     // Called as the run goes; any may be empty.
@@ -57,6 +66,10 @@ public:
     // The source is read by the runs and must outlive the report.
     BatchEnvelopeReport(std::shared_ptr<platform::WindowsApi> api, AddresseeSource &source, BadRecords policy,
                         Listener listener = {});
+    // A reprint: these envelopes of the journal at reprintOf, made again as they were
+    // (their lines and barcodes, no serial reserved or given back).
+    BatchEnvelopeReport(std::shared_ptr<platform::WindowsApi> api, std::vector<JournalEntry> envelopes,
+                        const QString &reprintOf, Listener listener = {});
     ~BatchEnvelopeReport() override;
 
     // Reads the whole source once, reports every bad record, and rewinds it;
@@ -67,6 +80,15 @@ public:
     // The postal barcode's settings that win over the host's section of mail.conf, for the
     // next runs (see MailSettings; a serial is the first of the run's).
     void setMailSettings(const MailSettings &overrides);
+
+    // Printed runs go as jobs of this many envelopes (0: the whole run is one job, as by
+    // default), titled "Envelope 1–50 of 500"; with waitSeconds each job is followed to its
+    // end before the next is submitted, and one that does not complete stops the run.
+    void setJobs(int envelopesPerJob, std::optional<int> waitSeconds = std::nullopt);
+    // Where the next runs' journal goes; empty (the default): a new file in BatchJournal::defaultFolder().
+    void setJournalPath(const QString &path);
+    // The last run's journal; empty when it could not be made.
+    QString journalPath() const;
 
     // What the last run (or check) did.
     const Tally &tally() const;

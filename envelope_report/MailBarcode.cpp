@@ -1,6 +1,8 @@
 #include "envelope_report/MailBarcode.h"
 
 #include "envelope_report/EnvelopeProduct.h"
+#include "postal/ImbSerialCounter.h"
+#include "postal/ImbSerialDatabase.h"
 #include "postal/TrackingCode.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/settings/LayeredSettings.h"
@@ -9,7 +11,8 @@
 
 namespace envelope {
 
-MailBarcode::MailBarcode(MailSettings settings) : m_settings(std::move(settings))
+MailBarcode::MailBarcode(MailSettings settings, QString serialSource)
+    : m_settings(std::move(settings)), m_serialSource(std::move(serialSource))
 {
     m_settings.checkComplete();
     if (!isIntelligentMail())
@@ -18,6 +21,9 @@ MailBarcode::MailBarcode(MailSettings settings) : m_settings(std::move(settings)
         m_settings.barcodeId = QStringLiteral("00");
     if (!m_settings.serial.isEmpty())
         m_explicitNext = m_settings.serial.toULongLong();
+    else if (!m_serialSource.isEmpty())
+        m_counter = std::make_unique<postal::ImbSerialDatabase>(m_settings.mailerId, m_serialSource,
+                                                                EnvelopeProduct::databaseClientName());
     else
         m_counter = std::make_unique<postal::ImbSerialCounter>(m_settings.mailerId, m_settings.serialFile);
 }
@@ -28,6 +34,12 @@ MailSettings MailBarcode::settingsFor(const QString &hostName, const MailSetting
 {
     const engine::LayeredSettings::Files files = EnvelopeProduct::mailSettingsFiles();
     return MailSettings::read(files.system, files.user, hostName).overriddenBy(overrides);
+}
+
+QString MailBarcode::serialSourceFor(const QString &hostName)
+{
+    const engine::LayeredSettings::Files files = EnvelopeProduct::mailSettingsFiles();
+    return MailSettings::readSerialSource(files.system, files.user, hostName);
 }
 
 QString MailBarcode::reserve(std::uint64_t count)
@@ -66,7 +78,7 @@ void MailBarcode::releaseUnused(bool keepNone)
 {
     if (!m_range)
         return;
-    const postal::ImbSerialCounter::Range range = *m_range;
+    const postal::ImbSerialSource::Range range = *m_range;
     m_range.reset();
     try {
         m_counter->release(range, keepNone ? 0 : m_handedOut);

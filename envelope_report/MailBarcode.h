@@ -1,7 +1,7 @@
 #pragma once
 
 #include "envelope_report/MailSettings.h"
-#include "postal/ImbSerialCounter.h"
+#include "postal/ImbSerialSource.h"
 
 #include <QVariant>
 
@@ -12,18 +12,21 @@
 namespace envelope {
 
 // The postal barcode of one run's envelopes: POSTNET's routing digits, or Intelligent Mail
-// tracking codes with serials reserved from the Mailer ID's counter (or counted on from an
+// tracking codes with serials reserved from the Mailer ID's counter, a file or the office's
+// database (or counted on from an
 // explicit serial, which uses no counter). Serials a run did not use go back to the counter.
 class MailBarcode {
 public:
     // The settings as they hold for the run: checked, complete. Throws EngineError.
-    explicit MailBarcode(MailSettings settings);
+    // serialSource: mail.conf's serial-source (see MailSettings::readSerialSource), else the serial file.
+    explicit MailBarcode(MailSettings settings, QString serialSource = QString());
     ~MailBarcode();
     MailBarcode(const MailBarcode &) = delete;
     MailBarcode &operator=(const MailBarcode &) = delete;
 
     // mail.conf's settings for the host program, overridden by the host's or the command line's.
     static MailSettings settingsFor(const QString &hostName, const MailSettings &overrides);
+    static QString serialSourceFor(const QString &hostName);
 
     bool isIntelligentMail() const { return m_settings.isIntelligentMail(); }
     const MailSettings &settings() const { return m_settings; }
@@ -41,8 +44,9 @@ public:
 
 private:
     MailSettings m_settings;
-    std::unique_ptr<postal::ImbSerialCounter> m_counter;
-    std::optional<postal::ImbSerialCounter::Range> m_range;
+    QString m_serialSource;
+    std::unique_ptr<postal::ImbSerialSource> m_counter;
+    std::optional<postal::ImbSerialSource::Range> m_range;
     std::uint64_t m_handedOut = 0;
     std::uint64_t m_explicitNext = 0;
 };

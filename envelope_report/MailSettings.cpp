@@ -14,6 +14,7 @@ const QString keyServiceType = QStringLiteral("service-type");
 const QString keyBarcodeId = QStringLiteral("barcode-id");
 const QString keySerialFile = QStringLiteral("serial-file");
 const QString keySerial = QStringLiteral("serial");
+const QString keySerialSource = QStringLiteral("serial-source");
 
 QString *field(MailSettings &s, const QString &key)
 {
@@ -25,18 +26,22 @@ QString *field(MailSettings &s, const QString &key)
     return nullptr;
 }
 
-MailSettings fromEntries(const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries)
+MailSettings fromEntries(const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries,
+                         QString *serialSource = nullptr)
 {
     MailSettings s;
+    QString source;
     for (const auto &[key, value] : entries) {
-        QString *target = field(s, key);
+        QString *target = key == keySerialSource ? &source : field(s, key);
         const QString reason = target ? MailSettings::problem(key, value)
-                                      : QStringLiteral("no mail setting (barcode, mailer-id, service-type, barcode-id, serial-file)");
+                                      : QStringLiteral("no mail setting (barcode, mailer-id, service-type, barcode-id, serial-file, serial-source)");
         if (!reason.isEmpty())
             throw engine::EngineError(
                 QStringLiteral("%1: %2 = \"%3\": %4.").arg(file.placeOf(section, key), key, value, reason));
         *target = value;
     }
+    if (serialSource)
+        *serialSource = source;
     return s;
 }
 
@@ -66,6 +71,10 @@ QString MailSettings::problem(const QString &key, const QString &value, const QS
         return postal::TrackingCode::serialProblem(value, mailerId);
     if (key == keySerialFile)
         return value.isEmpty() ? QStringLiteral("a serial file is a path") : QString();
+    if (key == keySerialSource)
+        return value.startsWith(QLatin1String("postgresql://")) || value.startsWith(QLatin1String("postgres://"))
+                   ? QString()
+                   : QStringLiteral("a serial source is a PostgreSQL database, postgresql://user@host:port/database");
     return QStringLiteral("no mail setting");
 }
 
@@ -76,6 +85,18 @@ MailSettings MailSettings::read(const QString &systemFile, const QString &userFi
     };
     const auto entry = engine::LayeredSettings::find({systemFile, userFile}, {hostName.toUpper(), QStringLiteral("default")}, check);
     return entry ? fromEntries(entry->file, entry->section, entry->entries) : MailSettings();
+}
+
+QString MailSettings::readSerialSource(const QString &systemFile, const QString &userFile, const QString &hostName)
+{
+    const auto check = [](const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries) {
+        fromEntries(file, section, entries);
+    };
+    const auto entry = engine::LayeredSettings::find({systemFile, userFile}, {hostName.toUpper(), QStringLiteral("default")}, check);
+    QString source;
+    if (entry)
+        fromEntries(entry->file, entry->section, entry->entries, &source);
+    return source;
 }
 
 void MailSettings::checkComplete() const

@@ -27,7 +27,7 @@ struct ENVELOPE_EXPORT MailSettings {
     MailSettings overriddenBy(const MailSettings &overrides) const;
 
     // Why value is not one for the setting named key (barcode, mailer-id, service-type,
-    // barcode-id, serial-file, serial), in words for the user; empty when it is one. The
+    // barcode-id, serial-file, serial-source, serial), in words for the user; empty when it is one. The
     // serial's length is checked against mailerId when that is given.
     static QString problem(const QString &key, const QString &value, const QString &mailerId = QString());
 
@@ -35,6 +35,11 @@ struct ENVELOPE_EXPORT MailSettings {
     // address is chosen), else [default]; the user's entry for a section wins whole. Nothing
     // set when neither file has either. A damaged file throws engine::EngineError naming it and the line.
     static MailSettings read(const QString &systemFile, const QString &userFile, const QString &hostName);
+    // The same section's serial-source, postgresql://user@host:port/database: the serials then
+    // come from the Mailer ID's sequence there (shared by the office's machines) instead of the
+    // serial file. Only mail.conf sets it (a field of its own would change this struct's size,
+    // which programs built against version 1.0 rely on); empty when not set.
+    static QString readSerialSource(const QString &systemFile, const QString &userFile, const QString &hostName);
 
     // Throws engine::EngineError when the Intelligent Mail barcode is chosen without what it
     // needs or with a serial its Mailer ID cannot have.

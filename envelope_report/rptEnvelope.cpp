@@ -61,7 +61,7 @@ void rptEnvelope::ActiveReport_ReportStart()
 {
     d->mail.reset(); // gives back an earlier run's serial that was not used
     const QString host = folders::modGetParentEXEPath(*d->api).GetParentEXEName();
-    d->mail = std::make_unique<MailBarcode>(MailBarcode::settingsFor(host, mailSettings));
+    d->mail = std::make_unique<MailBarcode>(MailBarcode::settingsFor(host, mailSettings), MailBarcode::serialSourceFor(host));
     d->page.setUpPaper(d->mail->isIntelligentMail());
 }
 

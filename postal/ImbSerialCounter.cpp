@@ -159,11 +159,7 @@ QString ImbSerialCounter::serialText(std::uint64_t serial) const
 
 ImbSerialCounter::Range ImbSerialCounter::reserve(std::uint64_t count)
 {
-    if (count < 1 || count > m_limit)
-        throw engine::EngineError(QStringLiteral("Cannot reserve %1 serials for Mailer ID %2: 1 to %3 can be reserved at once.")
-                              .arg(static_cast<qulonglong>(count))
-                              .arg(m_mailerId)
-                              .arg(static_cast<qulonglong>(m_limit)));
+    step(0, count, m_limit, m_mailerId, QString(), QString()); // refuses a bad count before the file is touched
     // Our own folder is made on first use; a configured one missing means a share is not there.
     const QString folder = QFileInfo(m_path).absolutePath();
     if (m_defaultPath && !QDir().mkpath(folder))
@@ -173,28 +169,14 @@ ImbSerialCounter::Range ImbSerialCounter::reserve(std::uint64_t count)
                               .arg(shown(m_path), shown(folder)));
 
     const SerialFileLock lock(m_path);
-    const std::uint64_t next = readNext(m_path, m_width);
-    Range range;
-    range.count = count;
-    range.first = next + count > m_limit ? 0 : next;
-    std::uint64_t end = range.first + count;
-    if (end == m_limit)
-        end = 0;
-    if (range.first != next || end == 0)
-        range.warning = QStringLiteral("The Intelligent Mail serials of Mailer ID %1 reached %2 and start again at 0 (%3); "
-                                       "a serial must not repeat within 45 days.")
-                            .arg(m_mailerId, serialText(m_limit - 1), shown(m_path));
-    writeNext(m_path, end);
-    return range;
+    const Step next = step(readNext(m_path, m_width), count, m_limit, m_mailerId, serialText(m_limit - 1), shown(m_path));
+    writeNext(m_path, next.next);
+    return next.range;
 }
 
 bool ImbSerialCounter::release(const Range &range, std::uint64_t used)
 {
-    if (range.count == 0 || range.first >= m_limit || range.count > m_limit - range.first)
-        throw engine::EngineError(QStringLiteral("Serials %1 + %2 are not a range of Mailer ID %3.")
-                              .arg(static_cast<qulonglong>(range.first))
-                              .arg(static_cast<qulonglong>(range.count))
-                              .arg(m_mailerId));
+    checkRange(range, m_limit, m_mailerId);
     if (used >= range.count)
         return false;
     const SerialFileLock lock(m_path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "postal/ImbSerialSource.h"
 #include "postal/PostalExport.h"
 
 #include <QString>
@@ -14,14 +15,8 @@ namespace postal {
 // to a temporary file renamed into place, so programs printing at the same time, also on
 // other machines sharing the file, never get the same serial. A damaged file is refused,
 // never reset. Throws engine::EngineError naming the file or the Mailer ID.
-class POSTAL_EXPORT ImbSerialCounter {
+class POSTAL_EXPORT ImbSerialCounter final : public ImbSerialSource {
 public:
-    // Serials first .. first + count - 1, all below serialLimit().
-    struct Range {
-        std::uint64_t first = 0;
-        std::uint64_t count = 0;
-        QString warning; // set when the counter passed its largest serial and started again at 0
-    };
 
     // mailerId: 6 digits not starting with 9 (9-digit serials) or 9 digits starting with 9
     // (6-digit serials). serialFile: empty for defaultFile(mailerId); a configured path may be a
@@ -37,16 +32,16 @@ public:
     int serialWidth() const { return m_width; }        // 9 for a 6-digit Mailer ID, 6 for a 9-digit one
     std::uint64_t serialLimit() const { return m_limit; } // serials are 0 .. serialLimit() - 1
     // The serial zero-padded to serialWidth(), as it goes into the tracking code.
-    QString serialText(std::uint64_t serial) const;
+    QString serialText(std::uint64_t serial) const override;
 
     // Reserves count (1 .. serialLimit()) serials in one step. A range never runs past the
     // largest serial: when the rest would not hold it, it starts at 0 and says so in warning.
-    Range reserve(std::uint64_t count);
+    Range reserve(std::uint64_t count) override;
 
     // Gives back the serials of range from range.first + used on, when no one has reserved
     // since: only then is the counter set back. Returns whether it was; when not, the
     // unused serials are skipped, which keeps every serial unique.
-    bool release(const Range &range, std::uint64_t used);
+    bool release(const Range &range, std::uint64_t used) override;
 
 private:
     QString m_mailerId;

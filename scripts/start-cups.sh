@@ -4,6 +4,9 @@
 #   envelope-stopped  the same printer, disabled and rejecting jobs
 #   envelope-failing  the same printer behind a backend that fails during
 #                     every job (tests/cups/envelope-fail); its jobs are aborted
+#   envelope-jam      a raw queue behind a backend that jams (tests/cups/envelope-jam)
+#                     on the jobs whose first envelope is 11 or 51, before any page
+#   envelope-jam-late the same, jamming after 3 pages of such a job
 # and queues on real makers' drivers, each writing its jobs to a file:
 #   envelope-hp4250   HP LaserJet 4250, HP's PPD, envelope feeder installed
 #   envelope-vendor2  Lexmark T652, OpenPrinting's PPD, envelope feeder installed
@@ -48,6 +51,7 @@ PATH="$PATH:/usr/sbin:/sbin"
 HERE=$(cd "$(dirname "$0")" && pwd)
 PPD="$HERE/../tests/cups/envelope-test.ppd"
 FAIL_BACKEND="$HERE/../tests/cups/envelope-fail"
+JAM_BACKEND="$HERE/../tests/cups/envelope-jam"
 FILES_CONF=/etc/cups/cups-files.conf
 SOCKET=/run/cups/cups.sock
 OUT_DIR=/var/spool/envelope-test
@@ -183,6 +187,18 @@ lpadmin -p envelope-failing -D "Envelope test printer whose backend fails during
     -v envelope-fail:/ -P "$PPD" -o printer-error-policy=abort-job
 cupsenable envelope-failing
 cupsaccept envelope-failing
+
+# Raw: no filter counts the pages, so job-impressions-completed is what the backend says came out.
+install -m 0755 -o root -g root "$JAM_BACKEND" "$BACKEND_DIR/envelope-jam"
+for jam in "envelope-jam 0" "envelope-jam-late 3"; do
+    set -- $jam
+    : >"$OUT_DIR/$1.pdf"
+    chmod 0666 "$OUT_DIR/$1.pdf" # the backend runs as lp
+    lpadmin -p "$1" -D "Envelope test printer jamming after $2 pages of the jobs starting at envelope 11 or 51" \
+        -v "envelope-jam:/11,51?after=$2" -m raw -o printer-error-policy=abort-job 2>/dev/null
+    cupsenable "$1"
+    cupsaccept "$1"
+done
 
 # ---- Real makers' drivers ---------------------------------------------------
 # Their PPDs come from the packages' driver programs; lpadmin -o sets a PPD

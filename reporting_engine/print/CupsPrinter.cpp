@@ -489,7 +489,8 @@ CupsJobEnd CupsPrinter::waitForJob(const QString &queue, int jobId, int timeoutS
                                   .arg(jobId).arg(describeQueue(queue), QString::fromUtf8(cupsServer()), cupsError()));
         }
         const IppResponse job = ask(http.get(), IPP_OP_GET_JOB_ATTRIBUTES, name, jobId,
-                                    {"job-state", "job-state-reasons", "job-printer-state-message"});
+                                    {"job-state", "job-state-reasons", "job-printer-state-message",
+                                     "job-impressions-completed"});
         ipp_attribute_t *state = job ? ippFindAttribute(job.get(), "job-state", IPP_TAG_ENUM) : nullptr;
         if (!state) {
             throw EngineError(QStringLiteral("Cannot follow job %1 on %2: %3").arg(jobId).arg(describeQueue(queue), cupsError()));
@@ -500,6 +501,9 @@ CupsJobEnd CupsPrinter::waitForJob(const QString &queue, int jobId, int timeoutS
                         : jstate == IPP_JSTATE_ABORTED  ? CupsJobEnd::State::Aborted
                         : jstate == IPP_JSTATE_CANCELED ? CupsJobEnd::State::Canceled
                                                         : CupsJobEnd::State::StillPending;
+            ipp_attribute_t *done = ippFindAttribute(job.get(), "job-impressions-completed", IPP_TAG_ZERO);
+            if (done && ippGetValueTag(done) == IPP_TAG_INTEGER && ippGetCount(done) == 1)
+                end.impressionsCompleted = std::max(ippGetInteger(done, 0), 0);
             if (end.state == CupsJobEnd::State::Completed)
                 return end;
             QStringList jobReasons{joinedStrings(job.get(), "job-state-reasons"),

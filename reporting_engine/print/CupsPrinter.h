@@ -51,6 +51,7 @@ struct CupsJobEnd {
     State state = State::StillPending;
     QString jobReasons;     // job-state-reasons and job-printer-state-message
     QString printerReasons; // printer-state-reasons and printer-state-message
+    int impressionsCompleted = -1; // job-impressions-completed; -1 where the scheduler gave none
 };
 
 // Printing through libcups, talking to the scheduler named by CUPS_SERVER /

@@ -89,19 +89,20 @@ void openSqlite(const QString &url, const QString &key)
 }
 
 // libpq's settings for the session: any the URL gives as ?key=value, then ours, which win.
-QString postgresOptions(const QUrl &parsed, const QString &applicationName)
+QString postgresOptions(const QUrl &parsed, const QString &applicationName, bool readOnly)
 {
     QStringList options;
     for (const auto &[name, value] : QUrlQuery(parsed).queryItems(QUrl::FullyDecoded))
         options << QStringLiteral("%1='%2'").arg(name, quoted(value));
     options << QStringLiteral("connect_timeout=%1").arg(connectTimeoutSeconds)
-            << QStringLiteral("application_name='%1'").arg(quoted(applicationName))
-            // Read-only from the session's first transaction on.
-            << QStringLiteral("options='-c default_transaction_read_only=on'");
+            << QStringLiteral("application_name='%1'").arg(quoted(applicationName));
+    // Read-only from the session's first transaction on.
+    if (readOnly)
+        options << QStringLiteral("options='-c default_transaction_read_only=on'");
     return options.join(u';');
 }
 
-void openPostgres(const QString &url, const QString &applicationName, const QString &key)
+void openPostgres(const QString &url, const QString &applicationName, const QString &key, bool readOnly)
 {
     const QUrl parsed(url, QUrl::StrictMode);
     const QString scheme = parsed.scheme().toLower();
@@ -129,11 +130,11 @@ void openPostgres(const QString &url, const QString &applicationName, const QStr
             db.setUserName(parsed.userName());
         if (!parsed.password().isEmpty())
             db.setPassword(parsed.password());
-        db.setConnectOptions(postgresOptions(parsed, applicationName));
+        db.setConnectOptions(postgresOptions(parsed, applicationName, readOnly));
     }
     // Again as a statement: a pooler may drop startup options.
-    openOrForget(key, url, [](QSqlDatabase &db) {
-        execOrThrow(db, QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY"));
+    openOrForget(key, url, [readOnly](QSqlDatabase &db) {
+        execOrThrow(db, readOnly ? QStringLiteral("SET SESSION CHARACTERISTICS AS TRANSACTION READ ONLY") : QStringLiteral("SELECT 1"));
     });
 }
 
@@ -161,7 +162,16 @@ void DatabaseConnection::open(const QString &url, const QString &applicationName
     if (url.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive))
         openSqlite(url, key);
     else
-        openPostgres(url, applicationName, key);
+        openPostgres(url, applicationName, key, true);
+}
+
+void DatabaseConnection::openForWriting(const QString &url, const QString &applicationName, const QString &connectionName)
+{
+    const QString key = connectionKey(connectionName);
+    close(connectionName);
+    if (url.startsWith(QLatin1String("sqlite:"), Qt::CaseInsensitive))
+        badUrl(url, QStringLiteral("not a PostgreSQL database"));
+    openPostgres(url, applicationName, key, false);
 }
 
 void DatabaseConnection::close(const QString &connectionName)

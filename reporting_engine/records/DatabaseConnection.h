@@ -20,6 +20,9 @@ public:
     // (never its password) when the URL is not one of the forms above or the
     // database cannot be opened; nothing stays registered then.
     static void open(const QString &url, const QString &applicationName, const QString &connectionName = QString());
+    // The same for a PostgreSQL database the caller writes to (a counter shared by
+    // an office's machines): the session is not made read-only.
+    static void openForWriting(const QString &url, const QString &applicationName, const QString &connectionName);
     // Closes and forgets the default or named connection; nothing happens when
     // none is open.
     static void close(const QString &connectionName = QString());

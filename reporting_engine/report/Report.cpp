@@ -11,10 +11,10 @@
 #include "reporting_engine/print/PrinterProfiles.h"
 #include "reporting_engine/render/PageSink.h"
 #include "reporting_engine/render/PngPageSink.h"
+#include "reporting_engine/report/JobSpooler.h"
 #include "reporting_engine/report/PdfPageSink.h"
 
 #include <QDir>
-#include <QTemporaryFile>
 
 #include <cmath>
 #include <optional>
@@ -36,6 +36,7 @@ struct Report::Private {
     QString creator;
     std::optional<PrinterProfiles> profiles;
     bool ignoresPlacement = false;
+    PrintJobPlan jobPlan;
 
     CupsJobRequest jobFor(const QString &queue, const QString &spoolPath, const PrinterProfile &profile) const;
     // One per destination; each runs the report and returns what became of it.
@@ -79,11 +80,13 @@ const Fields &Report::fields() const { return d->design.fields(); }
 QSizeF Report::pageSizeTwips() const { return d->design.pageSizeTwips(); }
 
 void Report::setDestination(const PrintDestination &destination) { d->destination = destination; }
+const PrintDestination &Report::destination() const { return d->destination; }
 void Report::setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog) { d->dialog = std::move(dialog); }
 void Report::setSettingHook(std::function<void(const QString &, double)> hook) { d->settingHook = std::move(hook); }
 void Report::setCreator(const QString &creator) { d->creator = creator; }
 void Report::setPrinterProfiles(const PrinterProfiles &profiles) { d->profiles = profiles; }
 void Report::setIgnoresPrinterPlacement(bool ignores) { d->ignoresPlacement = ignores; }
+void Report::setJobPlan(PrintJobPlan plan) { d->jobPlan = std::move(plan); }
 void Report::setCancelCheck(std::function<bool()> cancelled) { d->cancelled = std::move(cancelled); }
 const PrintOutcome &Report::lastOutcome() const { return d->outcome; }
 void Report::throwIfCancelled() const { d->throwIfCancelled(); }
@@ -240,22 +243,27 @@ PrintOutcome Report::Private::print(Report &report, QString queue, bool showPrin
 
 PrintOutcome Report::Private::submitJob(Report &report, const QString &queue)
 {
-    // Read once per job; a damaged file stops the job before anything is made.
+    // Read once per run; a damaged file stops the run before anything is made.
     const PrinterProfile profile = profiles ? profiles->profile(queue) : PrinterProfile();
-    const PagePlacement placement = ignoresPlacement ? PagePlacement() : profile.placement();
-
-    // The whole job is made before anything reaches CUPS, so a failing run submits nothing.
-    QTemporaryFile spool(QDir::temp().filePath(QStringLiteral("report-spool-XXXXXX.pdf")));
-    const QString spoolName = QStringLiteral("the print job \"%1\" (spooled in %2)").arg(design.title(), QDir::toNativeSeparators(QDir::tempPath()));
-    if (!spool.open())
-        throw EngineError(QStringLiteral("Cannot make %1: %2.").arg(spoolName, spool.errorString()));
-    PdfPageSink pdf(spool, {design.title(), creator}, spoolName, placement);
-    PlacementCheck sink(pdf, placement);
+    JobSpooler::Setup setup;
+    setup.plan = &jobPlan;
+    setup.info = {design.title(), creator};
+    setup.placement = ignoresPlacement ? PagePlacement() : profile.placement();
+    setup.throwIfCancelled = [this] { throwIfCancelled(); };
+    setup.submit = [this, &queue, &profile](const QString &spoolPath, const QString &title) {
+        CupsJobRequest request = jobFor(queue, spoolPath, profile);
+        request.title = title;
+        return CupsPrinter::submit(request);
+    };
+    // Each job is made whole before it reaches CUPS, so a failing job is never submitted.
+    JobSpooler spooler(std::move(setup));
+    PlacementCheck sink(spooler, ignoresPlacement ? PagePlacement() : profile.placement());
     PrintOutcome printed;
-    printed.pages = report.run(sink); // the writer's finish flushes the file and reports a failure
-    throwIfCancelled();
+    printed.pages = report.run(sink);
 
-    const CupsJob job = CupsPrinter::submit(jobFor(queue, spool.fileName(), profile));
+    const CupsJob &job = spooler.firstJob();
+    for (const PrintJobPart &part : spooler.jobs())
+        printed.jobIds << part.jobId;
     printed.jobId = job.id;
     printed.queue = job.queue;
     printed.source = job.source;

@@ -12,6 +12,7 @@
 #include "reporting_engine/print/PrintDestination.h"
 #include "reporting_engine/print/PrintOutcome.h"
 #include "reporting_engine/print/PrinterProfiles.h"
+#include "reporting_engine/report/PrintJobPlan.h"
 
 #include <QSizeF>
 #include <QString>
@@ -67,6 +68,7 @@ public:
     QSizeF pageSizeTwips() const;
 
     void setDestination(const PrintDestination &destination);
+    const PrintDestination &destination() const;
     // The dialog PrintReport(true) shows; without one it prints to the destination as set.
     void setPrinterDialog(std::shared_ptr<platform::PrinterDialog> dialog);
 
@@ -88,6 +90,12 @@ public:
     // saved or sent to the printer: true cancels the run, which then throws
     // EngineError and leaves nothing saved or submitted.
     void setCancelCheck(std::function<bool()> cancelled);
+
+    // How a run sent to a printer is split into jobs (see PrintJobPlan); by default
+    // it is one job, named after the report, submitted once the whole run is made.
+    // With several jobs, those submitted before a failure stay submitted. A report may
+    // set it from its events up to its first page.
+    void setJobPlan(PrintJobPlan plan);
 
     // Runs the report and prints it; returns when done. Throws EngineError on any failure,
     // leaving no partial output behind.

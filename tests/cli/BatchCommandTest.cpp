@@ -191,6 +191,9 @@ INSTANTIATE_TEST_SUITE_P(
                       FailRow{"MalformedMidway", threeGood + "Al,1 St,,X,YZ,12345,extra\n", {}, "line 5, record 4"},
                       FailRow{"UnterminatedQuote", threeGood + "\"Al,1 St,,X,YZ,12345\n", {}, "never closed"},
                       FailRow{"NoRecords", "name,street1,city,state,zip\n", {}, "no records"},
+                      // Before anything is made: no envelope leaves without its row.
+                      FailRow{"JournalCannotBeWritten", threeGood, {QStringLiteral("--journal"), QStringLiteral("/proc/no-such/journal.csv")},
+                              "Cannot write the journal /proc/no-such/journal.csv"},
                       FailRow{"AllBadSkipped", "name,street1,city,state,zip\nA,B,C,D,1\n", {QStringLiteral("--on-bad-record"), QStringLiteral("skip")},
                               "nothing to print"}),
     [](const auto &row) { return std::string(row.param.name); });
@@ -268,7 +271,15 @@ INSTANTIATE_TEST_SUITE_P(
         UsageRow{"BadColumns", {QStringLiteral("--csv"), a, QStringLiteral("--columns"), QStringLiteral("zipcode=Z")}, "\"zipcode\""},
         UsageRow{"EmptyPdf", {QStringLiteral("--csv"), a, QStringLiteral("--pdf"), QString()}, "--pdf needs"},
         UsageRow{"Repeated", {QStringLiteral("--csv"), a, QStringLiteral("--csv"), a}, "more than once"},
-        UsageRow{"Stray", {QStringLiteral("--csv"), a, QStringLiteral("extra")}, "\"extra\""}),
+        UsageRow{"Stray", {QStringLiteral("--csv"), a, QStringLiteral("extra")}, "\"extra\""},
+        UsageRow{"JobSizeZero", {QStringLiteral("--csv"), a, QStringLiteral("--printer"), QStringLiteral("q"), QStringLiteral("--job-size"), QStringLiteral("0")},
+                 "--job-size \"0\" is not a positive number"},
+        UsageRow{"JobSizeFraction", {QStringLiteral("--csv"), a, QStringLiteral("--printer"), QStringLiteral("q"), QStringLiteral("--job-size"), QStringLiteral("2.5")},
+                 "--job-size \"2.5\""},
+        UsageRow{"JobSizeWord", {QStringLiteral("--csv"), a, QStringLiteral("--printer"), QStringLiteral("q"), QStringLiteral("--job-size"), QStringLiteral("ten")},
+                 "--job-size \"ten\""},
+        UsageRow{"JobSizeWithPdf", {QStringLiteral("--csv"), a, QStringLiteral("--pdf"), QStringLiteral("x.pdf"), QStringLiteral("--job-size"), QStringLiteral("5")},
+                 "--job-size goes with --printer"}),
     [](const auto &row) { return std::string(row.param.name); });
 
 using Backend = testsupport::TestDatabase::Backend;

@@ -56,6 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"ServiceTypeFourDigits", "[default]\nservice-type = 2700\n", {}, "FILE line 2: service-type = \"2700\": a service type is 3 digits"},
         BadRow{"BarcodeIdSecondDigit5", "[default]\nbarcode-id = 05\n", {}, "FILE line 2: barcode-id = \"05\": the barcode identifier's second digit"},
         BadRow{"UnknownBarcode", "[default]\nbarcode = qr\n", {}, "FILE line 2: barcode = \"qr\": the barcode is postnet or imb"},
+        BadRow{"SerialSourceNotPostgres", "[default]\nserial-source = /mnt/share/serials\n", {}, "FILE line 2: serial-source = \"/mnt/share/serials\": a serial source is a PostgreSQL"},
         BadRow{"UnknownKey", "[default]\nmailerid = 123456\n", {}, "FILE line 2: mailerid = \"123456\": no mail setting"},
         // Checked whichever section the host reads, so a damaged file is never half used.
         BadRow{"DamagedLineInAnotherSection", "[KORVAJURY]\nbarcode = imb\n[KORVAMAIN]\nthis is no setting\n", {}, "FILE line 4"},
