@@ -218,10 +218,28 @@ struct PrinterCommand::Private {
         const engine::CupsJobRequest request = envelopeRequest(profile);
         const engine::CupsDestination dest = engine::CupsPrinter::destination(queue, envelopeMedia());
         io.writeOut(QStringLiteral("  No. 10 envelope: %1").arg(dest.offersMedia ? QStringLiteral("offered") : QStringLiteral("not among its sizes")));
+        QStringList sources;
+        for (const engine::PrinterSource &source : dest.paper.supported)
+            sources << withWords(source.keyword, dest);
+        io.writeOut(QStringLiteral("  paper sources: %1").arg(sources.isEmpty() ? QStringLiteral("none named") : sources.join(QStringLiteral(", "))));
+        for (const QString &note : dest.notes)
+            io.writeOut(QStringLiteral("  note: %1").arg(note));
         const engine::MediaSourceChoice choice = engine::CupsPrinter::chooseSource(dest, request);
-        io.writeOut(QStringLiteral("  envelope source: %1 (%2)")
-                        .arg(choice.keyword.isEmpty() ? QStringLiteral("its default tray") : QString::fromUtf8(choice.keyword), choice.reason));
+        io.writeOut(QStringLiteral("  envelope source: %1 (%2%3)")
+                        .arg(choice.keyword.isEmpty() ? QStringLiteral("its default tray") : withWords(choice.keyword, dest),
+                             choice.reason,
+                             choice.feedsManually ? QStringLiteral("; the printer will ask for each envelope") : QString()));
         io.writeOut(QStringLiteral("  profile: %1").arg(describeProfile(profile, profiles)));
+    }
+
+    // ef-1 "Envelope Feeder": the keyword and the printer's own words for it.
+    static QString withWords(const QByteArray &keyword, const engine::CupsDestination &dest)
+    {
+        for (const engine::PrinterSource &source : dest.paper.supported) {
+            if (source.keyword == keyword && !source.text.isEmpty())
+                return QStringLiteral("%1 \"%2\"").arg(QString::fromUtf8(keyword), source.text);
+        }
+        return QString::fromUtf8(keyword);
     }
 
     int showOrChangeProfile(const ProfileChange &change) const

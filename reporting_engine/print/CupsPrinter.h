@@ -33,9 +33,11 @@ struct CupsDestination {
     QString name;
     bool isDefault = false;
     QString description;            // printer-info
-    std::vector<PrinterSource> sources; // media-source-supported, with the driver's texts
-    std::vector<ReadyMedia> ready;  // media-col-ready
+    PaperSources paper;             // its sources, with the printer's words for them
     bool offersMedia = false;       // the asked-for media is among its sizes
+    // What it said that could not be used, and what was done instead: "the
+    // printer's words for its choices could not be read (...): keywords alone".
+    QStringList notes;
 };
 
 // A job CUPS took, and the source it was sent to.

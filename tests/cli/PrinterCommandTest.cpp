@@ -78,7 +78,8 @@ TEST_F(PrinterCommandTest, ProfileIsSetShownAndReset)
     EXPECT_EQ(profileText(), QByteArray());
     ASSERT_EQ(run({QStringLiteral("printers")}), ExitStatus::ok);
     EXPECT_THAT(captured.out().toStdString(), HasSubstr("envelope-test\n  No. 10 envelope: offered\n"
-                                                        "  envelope source: envelope (the printer's envelope feeder)\n"
+                                                        "  paper sources: auto \"Automatic\", envelope \"Envelope Feeder\"\n"
+                                                        "  envelope source: envelope \"Envelope Feeder\" (the printer's envelope feeder)\n"
                                                         "  profile: none stored ("));
 }
 

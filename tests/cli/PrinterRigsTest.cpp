@@ -1,7 +1,8 @@
 // The envelope on printers whose drivers nobody here wrote: a maker's PPD must get
-// its envelope feeder and No. 10 size, the IPP Everywhere printer its by-pass tray
-// (where it says the envelopes are) and a page that lands where the layout puts
-// it; a printer profile moves what that printer receives by exactly its offset.
+// its envelope feeder and No. 10 size, the IPP Everywhere printer the tray that
+// feeds without stopping (HP's "tray-1", not its hand-fed twin "manual") and a
+// page that lands where the layout puts it; a printer profile moves what that
+// printer receives by exactly its offset.
 #include "support/CupsTestQueue.h"
 #include "support/EnvelopeProcess.h"
 #include "support/PdfReport.h"
@@ -104,7 +105,8 @@ INSTANTIATE_TEST_SUITE_P(
     Rigs, PrinterRig,
     ::testing::Values(RigCase{"HpLaserJet4250", testsupport::cupsHp4250Queue, "EnvelopeFeeder", "Env10", nullptr},
                       RigCase{"LexmarkT652", testsupport::cupsVendor2Queue, "EnvFeeder", "Comm10", nullptr},
-                      RigCase{"IppEverywhere", testsupport::cupsEverywhereQueue, nullptr, nullptr, "by-pass-tray"}),
+                      RigCase{"KyoceraFs1700", testsupport::cupsKyoceraQueue, "EF1", "Env10", nullptr},
+                      RigCase{"IppEverywhere", testsupport::cupsEverywhereQueue, nullptr, nullptr, "tray-1"}),
     [](const auto &param) { return std::string(param.param.name); });
 
 TEST_F(RigFixture, ProfileMovesWhatThePrinterReceivesByItsOffset)
