@@ -111,15 +111,17 @@ QByteArray quotedKeyword(const char *value)
 }
 
 // A PPD queue (every local queue of CUPS 2.4) maps "media-source" to its
-// InputSlot only from inside media-col, and picks a borderless size only from
-// media-col margins; a "media" keyword beside it would win and drop the margins.
-// So media, media-source and the margins are folded into one media-col.
+// InputSlot and "media-type" to its MediaType only from inside media-col, and
+// picks a borderless size only from media-col margins; a "media" keyword beside
+// it would win and drop the margins. So media, media-source, media-type and the
+// margins are folded into one media-col.
 void foldIntoMediaCol(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, Options &options, bool zeroMargins)
 {
     if (options.get("media-col"))
         return; // the caller built its own
     const QByteArray media = options.get("media");
     const QByteArray source = options.get("media-source");
+    const QByteArray type = options.get("media-type");
 
     cups_size_t size{};
     bool haveSize = false;
@@ -145,7 +147,7 @@ void foldIntoMediaCol(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, Optio
             haveSize = true;
         }
     }
-    if (source.isEmpty() && !borderless)
+    if (source.isEmpty() && type.isEmpty() && !borderless)
         return; // plain "media" says it all
 
     QByteArray col = "{";
@@ -160,11 +162,14 @@ void foldIntoMediaCol(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, Optio
         }
     }
     if (!source.isEmpty())
-        col += QByteArray(haveSize ? " " : "") + "media-source=" + quotedKeyword(source.constData());
+        col += QByteArray(col.size() > 1 ? " " : "") + "media-source=" + quotedKeyword(source.constData());
+    if (!type.isEmpty())
+        col += QByteArray(col.size() > 1 ? " " : "") + "media-type=" + quotedKeyword(type.constData());
     col += '}';
 
     options.remove("media");
     options.remove("media-source");
+    options.remove("media-type");
     options.set("media-col", col.constData());
 }
 
@@ -293,34 +298,51 @@ void readPaperFacts(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, const I
 // A strings file that cannot be had quickly is done without.
 constexpr int stringsTimeoutMs = 2000;
 
-// The printer's words for its sources: its strings file, else what libcups
-// knows, else none (the keyword alone).
-void readSources(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, const IppResponse &queue, CupsDestination &d)
-{
-    ipp_attribute_t *stringsUri = ippFindAttribute(queue.get(), "printer-strings-uri", IPP_TAG_URI);
-    PrinterStrings strings;
-    bool askLibcups = true;
-    if (stringsUri) {
+// The printer's words for its sources and media types: its strings file, else
+// what libcups knows, else none (the keyword alone).
+class PrinterWords {
+public:
+    PrinterWords(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, const IppResponse &queue, QStringList &notes)
+        : m_http(http), m_dest(dest), m_info(info)
+    {
+        ipp_attribute_t *uri = ippFindAttribute(queue.get(), "printer-strings-uri", IPP_TAG_URI);
+        if (!uri)
+            return;
         try {
-            strings = PrinterStrings::fetch(ippGetString(stringsUri, 0, nullptr), stringsTimeoutMs);
+            m_strings = PrinterStrings::fetch(ippGetString(uri, 0, nullptr), stringsTimeoutMs);
         } catch (const EngineError &e) {
             // libcups would fetch the same file, with less patience for a slow one.
-            askLibcups = false;
-            d.notes << QStringLiteral("the printer's words for its choices could not be read (%1): keywords alone")
-                           .arg(e.message());
+            m_askLibcups = false;
+            notes << QStringLiteral("the printer's words for its choices could not be read (%1): keywords alone")
+                         .arg(e.message());
         }
     }
-    for (const QByteArray &keyword : keywords(cupsFindDestSupported(http, dest, info, "media-source"))) {
-        QString text = strings.text("media-source", keyword);
-        if (text.isEmpty() && askLibcups) {
-            const char *localized = cupsLocalizeDestValue(http, dest, info, "media-source", keyword.constData());
-            // libcups gives the keyword back when it knows no text for it.
-            if (localized && keyword != localized)
-                text = QString::fromUtf8(localized);
+
+    // Each keyword the destination supports for the attribute, with its words.
+    template <typename Choice>
+    std::vector<Choice> supported(const char *attribute) const
+    {
+        std::vector<Choice> out;
+        for (const QByteArray &keyword : keywords(cupsFindDestSupported(m_http, m_dest, m_info, attribute))) {
+            QString text = m_strings.text(attribute, keyword);
+            if (text.isEmpty() && m_askLibcups) {
+                const char *localized = cupsLocalizeDestValue(m_http, m_dest, m_info, attribute, keyword.constData());
+                // libcups gives the keyword back when it knows no text for it.
+                if (localized && keyword != localized)
+                    text = QString::fromUtf8(localized);
+            }
+            out.push_back({keyword, text});
         }
-        d.paper.supported.push_back({keyword, text});
+        return out;
     }
-}
+
+private:
+    http_t *m_http;
+    cups_dest_t *m_dest;
+    cups_dinfo_t *m_info;
+    PrinterStrings m_strings;
+    bool m_askLibcups = true;
+};
 
 CupsDestination readDestination(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, const QByteArray &media)
 {
@@ -331,7 +353,9 @@ CupsDestination readDestination(http_t *http, cups_dest_t *dest, cups_dinfo_t *i
     // What libcups keeps to itself: the strings file's address, the trays, the sizes per source.
     const IppResponse queue = ask(http, IPP_OP_GET_PRINTER_ATTRIBUTES, dest->name, 0,
                                   {"printer-strings-uri", "printer-input-tray", "media-col-database"});
-    readSources(http, dest, info, queue, d);
+    const PrinterWords words(http, dest, info, queue, d.notes);
+    d.paper.supported = words.supported<PrinterSource>("media-source");
+    d.mediaTypes = words.supported<PrinterMediaType>("media-type");
     readPaperFacts(http, dest, info, queue, d);
     cups_size_t size{};
     d.offersMedia = !media.isEmpty()
@@ -386,21 +410,30 @@ void openDocument(QFile &file)
         throw fileError(file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("it is not a PDF file"));
 }
 
-// The request's options, the paper source chosen by meaning unless they name one,
-// and the media folded together; returns the source chosen.
-MediaSourceChoice setJobOptions(Options &options, const OpenDestination &open, const CupsJobRequest &request)
+// The request's options, the paper source and media type chosen by meaning unless
+// they name them, and the media folded together; returns what was chosen.
+CupsJob setJobOptions(Options &options, const OpenDestination &open, const CupsJobRequest &request)
 {
     for (const auto &[name, value] : request.options)
         options.set(name.constData(), value.constData());
-    MediaSourceChoice source;
-    if (!options.get("media-source")) {
-        const QByteArray media = options.get("media");
-        source = CupsPrinter::chooseSource(readDestination(open.http.get(), open.dest.get(), open.info.get(), media), request);
-        if (!source.keyword.isEmpty())
-            options.set("media-source", source.keyword.constData());
+    CupsJob job;
+    const bool chooseSource = !options.get("media-source");
+    const bool chooseType = !options.get("media-type");
+    if (chooseSource || chooseType) {
+        const CupsDestination dest = readDestination(open.http.get(), open.dest.get(), open.info.get(), options.get("media"));
+        if (chooseSource) {
+            job.source = CupsPrinter::chooseSource(dest, request);
+            if (!job.source.keyword.isEmpty())
+                options.set("media-source", job.source.keyword.constData());
+        }
+        if (chooseType) {
+            job.mediaType = CupsPrinter::chooseMediaType(dest, request);
+            if (!job.mediaType.keyword.isEmpty())
+                options.set("media-type", job.mediaType.keyword.constData());
+        }
     }
     foldIntoMediaCol(open.http.get(), open.dest.get(), open.info.get(), options, request.zeroMargins);
-    return source;
+    return job;
 }
 
 // Sends the file into the started document in chunks; returns what failed, or nothing.
@@ -445,9 +478,8 @@ CupsJob CupsPrinter::submit(const CupsJobRequest &request)
     const DestInfo &info = open.info;
 
     Options options;
-    CupsJob job;
+    CupsJob job = setJobOptions(options, open, request);
     job.queue = QString::fromUtf8(dest->name);
-    job.source = setJobOptions(options, open, request);
 
     const QByteArray title = (request.title.isEmpty() ? documentName : request.title).toUtf8();
     int jobId = 0;
@@ -474,17 +506,41 @@ CupsJob CupsPrinter::submit(const CupsJobRequest &request)
     return job;
 }
 
+namespace {
+
+// A profile's choice must be one the printer offers (when it lists any).
+template <typename Choice>
+void checkOffered(const CupsDestination &destination, const std::vector<Choice> &choices, const QByteArray &wanted,
+                  const char *what)
+{
+    QStringList offered;
+    for (const Choice &choice : choices)
+        offered << QString::fromUtf8(choice.keyword);
+    if (!offered.isEmpty() && !offered.contains(QString::fromUtf8(wanted))) {
+        throw EngineError(QStringLiteral("Printer \"%1\" offers no %2 \"%3\"; it offers: %4.")
+                              .arg(destination.name, QLatin1String(what), QString::fromUtf8(wanted),
+                                   offered.join(QStringLiteral(", "))));
+    }
+}
+
+} // namespace
+
+MediaTypeChoice CupsPrinter::chooseMediaType(const CupsDestination &destination, const CupsJobRequest &request)
+{
+    if (!request.mediaTypeOverride.isEmpty()) {
+        checkOffered(destination, destination.mediaTypes, request.mediaTypeOverride, "media type");
+        return {request.mediaTypeOverride, QStringLiteral("the printer profile's media type")};
+    }
+    if (request.mediaType.isEmpty())
+        return {};
+    return MediaTypeChooser::choose(request.mediaType, destination.mediaTypes);
+}
+
 MediaSourceChoice CupsPrinter::chooseSource(const CupsDestination &destination, const CupsJobRequest &request)
 {
     if (!request.sourceOverride.isEmpty()) {
-        QStringList offered;
-        for (const PrinterSource &source : destination.paper.supported)
-            offered << QString::fromUtf8(source.keyword);
-        if (!offered.isEmpty() && !offered.contains(QString::fromUtf8(request.sourceOverride))) {
-            throw EngineError(QStringLiteral("Printer \"%1\" offers no paper source \"%2\"; it offers: %3.")
-                                  .arg(destination.name, QString::fromUtf8(request.sourceOverride), offered.join(QStringLiteral(", "))));
-        }
-        return {request.sourceOverride, QStringLiteral("the printer profile's source"), false};
+        checkOffered(destination, destination.paper.supported, request.sourceOverride, "paper source");
+        return {request.sourceOverride, QStringLiteral("the printer profile's source"), false, false, false};
     }
     if (!request.paperSource)
         return {};

@@ -45,15 +45,9 @@ bool isCassette(const PrinterSource &s)
     return cassette.match(QString::fromLatin1(s.keyword)).hasMatch();
 }
 
-// Keywords are made of words and numbers ("env-cas", "tray-1-man"), a driver's
-// texts of words ("Multi Purpose Tray"); both are read as lower-case words.
 QStringList words(const PrinterSource &source)
 {
-    static const QRegularExpression separators(QStringLiteral("[^a-z]+"));
-    return (QString::fromLatin1(source.keyword) + QLatin1Char(' ') + makersWords(source.keyword) + QLatin1Char(' ')
-            + source.text)
-        .toLower()
-        .split(separators, Qt::SkipEmptyParts);
+    return MediaSourceChooser::words(source.keyword, makersWords(source.keyword) + QLatin1Char(' ') + source.text);
 }
 
 bool namesEnvelope(const PrinterSource &s)
@@ -163,10 +157,10 @@ public:
     {
         for (const ReadyMedia &m : m_printer.ready) {
             if (!m.source.isEmpty() && m.source != "auto" && sameSize(m.sizeHmm, m_paper)
-                && (m_printer.supported.empty() || offers(m.source))) {
+                && offers(m.source)) {
                 const InputTray *tray = trayOf(m.source);
                 return MediaSourceChoice{m.source, QStringLiteral("the printer says this paper is loaded there"), false,
-                                         tray && tray->feedsManually()};
+                                         tray && tray->feedsManually(), false};
             }
         }
         return std::nullopt;
@@ -181,7 +175,7 @@ public:
             const InputTray *tray = trayOf(source.keyword);
             const bool handFed = m_rule.byMeaning && tray && tray->feedsManually();
             const bool listed = m_rule.byMeaning && lists(source.keyword);
-            MediaSourceChoice choice{source.keyword, {}, false, handFed};
+            MediaSourceChoice choice{source.keyword, {}, false, handFed, false};
             int step = stepOf(source);
             if (step >= 0) {
                 choice.reason = QString::fromLatin1(m_rule.steps[step].reason);
@@ -278,6 +272,13 @@ private:
 
 } // namespace
 
+QStringList MediaSourceChooser::words(const QByteArray &keyword, const QString &text)
+{
+    // Keywords are made of words and numbers, a driver's texts of words.
+    static const QRegularExpression separators(QStringLiteral("[^a-z]+"));
+    return (QString::fromLatin1(keyword) + QLatin1Char(' ') + text).toLower().split(separators, Qt::SkipEmptyParts);
+}
+
 MediaSourceChoice MediaSourceChooser::choose(int windowsSourceCode, const QSize &paperHmm, const PaperSources &printer)
 {
     const std::vector<PrinterSource> &supported = printer.supported;
@@ -285,8 +286,12 @@ MediaSourceChoice MediaSourceChooser::choose(int windowsSourceCode, const QSize 
     if (rule == rules().end()) {
         // Automatic selection and the like: "auto" where the printer has it, else no source at all.
         if (std::any_of(supported.begin(), supported.end(), [](const PrinterSource &s) { return s.keyword == "auto"; }))
-            return {"auto", QStringLiteral("automatic selection"), false, false};
-        return {{}, QStringLiteral("automatic selection: the printer's default"), false, false};
+            return {"auto", QStringLiteral("automatic selection"), false, false, false};
+        return {{}, QStringLiteral("automatic selection: the printer's default"), false, false, false};
+    }
+    if (supported.empty()) {
+        // A queue made for a printer with one tray offers no source; one named to it anyway is not sent on.
+        return {{}, QStringLiteral("the queue offers no choice of paper source: the printer's own"), false, false, true};
     }
     const ByMeaning chooser(*rule, paperHmm, printer);
     if (rule->byMeaning) {
@@ -300,11 +305,9 @@ MediaSourceChoice MediaSourceChooser::choose(int windowsSourceCode, const QSize 
     for (const PrinterSource &source : supported)
         offered << QString::fromLatin1(source.keyword);
     return {{},
-            supported.empty() ? QStringLiteral("the printer names no paper sources: its default tray")
-                                : QStringLiteral("it offers no %1 (only %2): its default tray")
-                                      .arg(QLatin1String(wanted ? wanted->name : "such source"),
-                                           offered.join(QStringLiteral(", "))),
-            true, false};
+            QStringLiteral("it offers no %1 (only %2): its default tray")
+                .arg(QLatin1String(wanted ? wanted->name : "such source"), offered.join(QStringLiteral(", "))),
+            true, false, false};
 }
 
 } // namespace engine

@@ -6,6 +6,7 @@
 #include <QByteArray>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
@@ -39,6 +40,7 @@ struct MediaSourceChoice {
     QString reason;           // for the user: "the printer says this paper is loaded there", ...
     bool usedDefault = false; // nothing fitting was offered: the printer's default tray
     bool feedsManually = false; // the printer will stop and ask for each sheet there
+    bool noChoice = false;    // the queue offers no sources at all: the printer's own default, nothing sent
 };
 
 // Picks a printer's own source for a Windows paper-source code by meaning rather
@@ -50,6 +52,10 @@ class ENGINE_EXPORT MediaSourceChooser {
 public:
     // paperHmm: the job's paper.
     static MediaSourceChoice choose(int windowsSourceCode, const QSize &paperHmm, const PaperSources &printer);
+
+    // A choice's keyword ("env-cas", "tray-1-man") and its driver's words ("Multi
+    // Purpose Tray") as lower-case words, the way both are read by meaning.
+    static QStringList words(const QByteArray &keyword, const QString &text);
 };
 
 } // namespace engine

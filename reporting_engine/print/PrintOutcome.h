@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reporting_engine/print/MediaSourceChooser.h"
+#include "reporting_engine/print/MediaTypeChooser.h"
 #include "reporting_engine/print/PrinterProfile.h"
 
 #include <QStringList>
@@ -19,6 +20,7 @@ struct PrintOutcome {
     bool fellBackToFile = false; // no printer was available, so the output went to a PDF file
     QString note;                // for the user, when something went otherwise than asked (the fallback)
     MediaSourceChoice source;    // Printed: the paper source the job asked for, and why
+    MediaTypeChoice mediaType;   // Printed: the media type the job asked for, and why
     PrinterProfile profile;      // Printed: the printer's profile that shaped the pages
 };
 

@@ -81,6 +81,7 @@ struct RecordedJob {
         // media-bottom/left/right/top-margin in that order; -1 where not recorded.
         std::vector<std::pair<std::string, int>> margins;
         QString source; // media-source; empty: none
+        QString type;   // media-type; empty: none
     };
 
     ipp_jstate_t state = IPP_JSTATE_PENDING;

@@ -28,6 +28,7 @@ struct ChoiceCase {
     QByteArray chosen = {};
     bool usedDefault = false;
     bool feedsManually = false;
+    bool noChoice = false;
 };
 
 void PrintTo(const ChoiceCase &c, std::ostream *os) { *os << c.name; }
@@ -59,6 +60,7 @@ TEST_P(MediaSourceChoice, FollowsTheRule)
     EXPECT_EQ(choice.keyword, c.chosen) << choice.reason.toStdString();
     EXPECT_EQ(choice.usedDefault, c.usedDefault);
     EXPECT_EQ(choice.feedsManually, c.feedsManually);
+    EXPECT_EQ(choice.noChoice, c.noChoice);
     EXPECT_FALSE(choice.reason.isEmpty());
 }
 
@@ -119,7 +121,8 @@ INSTANTIATE_TEST_SUITE_P(
         ChoiceCase{"LoadedTurnedOrRoundedIsLoaded", envelopeFeeder, {"main", "tray-2"}, nullptr, {{"tray-2", QSize(24130, 10477)}}, {}, "tray-2"},
         ChoiceCase{"ManualEnvelopeBeforeTheByPassTray", envelopeFeeder, {"main", "by-pass-tray", "manual-env"}, nullptr, {}, {}, "manual-env"},
         ChoiceCase{"DefaultTrayWhenNothingFits", envelopeFeeder, {"auto", "main", "tray-2"}, nullptr, {{"main", letter}}, {}, "", true},
-        ChoiceCase{"DefaultTrayWhenTheSourcesAreUnknown", envelopeFeeder, {}, nullptr, {}, {}, "", true},
+        // A queue CUPS made for a one-tray printer offers no source, though the printer says where paper is.
+        ChoiceCase{"NothingSentWhenTheQueueOffersNoSource", envelopeFeeder, {}, nullptr, {{"main", no10}}, {}, "", false, false, true},
         ChoiceCase{"ManualEnvelopeFeedPrefersTheManualOne", 6, {"envelope", "manual-env", "by-pass-tray"}, nullptr, {}, {}, "manual-env"},
         ChoiceCase{"UpperTray", 1, {"auto", "top", "bottom"}, nullptr, {}, {}, "top"},
         ChoiceCase{"LowerTrayNumbered", 2, {"auto", "tray-1", "tray-2"}, nullptr, {}, {}, "tray-2"},
