@@ -7,6 +7,33 @@
 #include "reporting_engine/report/JobSpooler.h"
 
 namespace cli {
+namespace {
+
+// What the job asked the printer for: the source and media type sent, or what was left to it.
+QString whatWasSent(const engine::PrintOutcome &outcome)
+{
+    const engine::MediaSourceChoice &source = outcome.source;
+    const engine::MediaTypeChoice &type = outcome.mediaType;
+    if (source.keyword.isEmpty() && type.keyword.isEmpty() && source.noChoice && type.noChoice)
+        return QStringLiteral("its own tray and media type left to the printer (the queue offers no choice of either)");
+    QStringList sent;
+    if (!source.keyword.isEmpty())
+        sent << QStringLiteral("paper source %1").arg(QString::fromUtf8(source.keyword));
+    else if (source.noChoice)
+        sent << QStringLiteral("its own tray left to the printer (the queue offers no choice of source)");
+    else
+        sent << QStringLiteral("the printer's default tray");
+    if (!type.keyword.isEmpty())
+        sent << QStringLiteral("media type %1").arg(QString::fromUtf8(type.keyword));
+    else if (type.noChoice)
+        sent << QStringLiteral("its own media type left to the printer (the queue offers no choice of type)");
+    else if (!type.reason.isEmpty())
+        sent << QStringLiteral("no media type (%1)").arg(type.reason);
+    return sent.join(QStringLiteral(", "));
+}
+
+} // namespace
+
 void PrintJobReport::allowBareWait(OptionParser &parser, const QCommandLineOption &wait)
 {
     parser.allowBareOption(wait.names().first(), QString::number(defaultWaitSeconds));
@@ -34,15 +61,13 @@ int PrintJobReport::report(const engine::PrintOutcome &outcome, std::optional<in
 {
     if (outcome.kind != engine::PrintOutcome::Kind::Printed)
         return ExitStatus::ok;
-    const QString source = outcome.source.keyword.isEmpty() ? QStringLiteral("the printer's default tray")
-                                                            : QStringLiteral("paper source %1").arg(QString::fromUtf8(outcome.source.keyword));
     if (outcome.source.usedDefault)
         io.say(QStringLiteral("printer %1: %2").arg(outcome.queue, outcome.source.reason));
     if (!outcome.profile.isEmpty())
         io.say(QStringLiteral("printer %1's profile: %2").arg(outcome.queue, outcome.profile.describe()));
     const QList<int> jobs = outcome.jobIds.isEmpty() ? QList<int>{outcome.jobId} : outcome.jobIds;
     const QString jobText = jobs.size() > 1 ? QStringLiteral("jobs %1").arg(jobList(jobs)) : QStringLiteral("job %1").arg(outcome.jobId);
-    io.say(QStringLiteral("printed on %1 (%2), %3").arg(outcome.queue, jobText, source));
+    io.say(QStringLiteral("printed on %1 (%2), %3").arg(outcome.queue, jobText, whatWasSent(outcome)));
     if (!waitSeconds) {
         io.say(QStringLiteral("follow the job with: lpstat -o %1").arg(outcome.queue));
         return ExitStatus::ok;

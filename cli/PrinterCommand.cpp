@@ -22,22 +22,26 @@ namespace cli {
 
 const char PrinterCommand::usageLine[] =
     "Usage: envelope printers\n"
-    "       envelope printer-profile QUEUE [--offset-x IN] [--offset-y IN] [--rotate 0|180] [--source KEYWORD] [--reset]\n"
+    "       envelope printer-profile QUEUE [--offset-x IN] [--offset-y IN] [--rotate 0|180] [--source KEYWORD]\n"
+    "                       [--media-type KEYWORD] [--reset]\n"
     "       envelope calibrate (--printer QUEUE [--wait [SECONDS]] | --pdf FILE)\n";
 
 namespace {
 
 const char helpText[] =
-    "  printers            every printer: the default marked, whether it has the No. 10 envelope, the paper\n"
-    "                      source an envelope would be sent to and why, and its profile\n"
+    "  printers            every printer: the default marked, whether it has the No. 10 envelope, its paper\n"
+    "                      sources, the source and media type an envelope would be sent with and why, and\n"
+    "                      its profile\n"
     "  printer-profile     shows a printer's profile; with options, changes it (in your own printers.conf):\n"
     "    --offset-x IN     move what is printed this many inches to the right (negative: to the left)\n"
     "    --offset-y IN     ... and down (negative: up), to make up for where the feeder puts the envelope\n"
     "    --rotate 0|180    180 for a feeder that takes envelopes the other way round\n"
     "    --source KEYWORD  one of the printer's own paper sources, instead of the one chosen by meaning\n"
+    "    --media-type KEYWORD  one of the printer's own media types, instead of the one chosen by meaning\n"
     "    --reset           forget your profile of this printer (the system's, if any, applies again)\n"
     "  calibrate           prints an envelope with rulers and crosses to measure the offset with, as the\n"
-    "                      printer takes it (its profile's source, but not its offset or turn); or --pdf FILE\n\n"
+    "                      printer takes it (its profile's source and media type, but not its offset or\n"
+    "                      turn); or --pdf FILE\n\n"
     "Profiles are read from /etc/korva-envelope/printers.conf and $XDG_CONFIG_HOME/korva-envelope/printers.conf\n"
     "(~/.config by default); a printer's entry in yours wins. Exit status: 0 done, 1 failed, 2 bad usage.\n";
 
@@ -48,9 +52,12 @@ QByteArray envelopeMedia() { return engine::PaperCatalog::paper(envelope::Envelo
 engine::CupsJobRequest envelopeRequest(const engine::PrinterProfile &profile)
 {
     engine::CupsJobRequest request;
-    request.options.emplace_back("media", envelopeMedia());
+    const auto paper = engine::PaperCatalog::paper(envelope::EnvelopeLayout::paperSize);
+    request.options.emplace_back("media", paper->cupsMedia);
+    request.mediaType = paper->cupsMediaType;
     request.paperSource = envelope::EnvelopeLayout::paperSource;
     request.sourceOverride = profile.source.toUtf8();
+    request.mediaTypeOverride = profile.mediaType.toUtf8();
     return request;
 }
 
@@ -81,9 +88,10 @@ struct ProfileChange {
     std::optional<double> offsetYInches;
     std::optional<int> rotation;
     std::optional<QString> source;
+    std::optional<QString> mediaType;
     bool reset = false;
 
-    bool changesAnything() const { return offsetXInches || offsetYInches || rotation || source || reset; }
+    bool changesAnything() const { return offsetXInches || offsetYInches || rotation || source || mediaType || reset; }
 
     void applyTo(engine::PrinterProfile &profile) const
     {
@@ -97,6 +105,8 @@ struct ProfileChange {
             profile.rotation = *rotation;
         if (source)
             profile.source = *source;
+        if (mediaType)
+            profile.mediaType = *mediaType;
     }
 };
 
@@ -117,12 +127,14 @@ bool parseProfileChange(QStringList arguments, ProfileChange &change)
     const QCommandLineOption offsetY = OptionParser::withValue("offset-y", "IN");
     const QCommandLineOption rotate = OptionParser::withValue("rotate", "DEGREES");
     const QCommandLineOption source = OptionParser::withValue("source", "KEYWORD");
+    const QCommandLineOption mediaType = OptionParser::withValue("media-type", "KEYWORD");
     const QCommandLineOption reset(QStringLiteral("reset"));
-    OptionParser parser({offsetX, offsetY, rotate, source, reset});
+    OptionParser parser({offsetX, offsetY, rotate, source, mediaType, reset});
     arguments.removeAt(1);
     if (!parser.parse(arguments))
         return false;
     parser.requireValue(source, "a paper source keyword");
+    parser.requireValue(mediaType, "a media type keyword");
     // Offsets are a few hundredths of an inch; more than the envelope itself is a typing slip.
     constexpr double maxInches = 9.5;
     if (parser.isSet(offsetX))
@@ -136,6 +148,8 @@ bool parseProfileChange(QStringList arguments, ProfileChange &change)
     }
     if (parser.isSet(source))
         change.source = parser.value(source);
+    if (parser.isSet(mediaType))
+        change.mediaType = parser.value(mediaType);
     change.reset = parser.isSet(reset);
     return true;
 }
@@ -218,10 +232,34 @@ struct PrinterCommand::Private {
         const engine::CupsJobRequest request = envelopeRequest(profile);
         const engine::CupsDestination dest = engine::CupsPrinter::destination(queue, envelopeMedia());
         io.writeOut(QStringLiteral("  No. 10 envelope: %1").arg(dest.offersMedia ? QStringLiteral("offered") : QStringLiteral("not among its sizes")));
+        QStringList sources;
+        for (const engine::PrinterSource &source : dest.paper.supported)
+            sources << withWords(source.keyword, dest.paper.supported);
+        io.writeOut(QStringLiteral("  paper sources: %1").arg(sources.isEmpty() ? QStringLiteral("none named") : sources.join(QStringLiteral(", "))));
+        for (const QString &note : dest.notes)
+            io.writeOut(QStringLiteral("  note: %1").arg(note));
         const engine::MediaSourceChoice choice = engine::CupsPrinter::chooseSource(dest, request);
-        io.writeOut(QStringLiteral("  envelope source: %1 (%2)")
-                        .arg(choice.keyword.isEmpty() ? QStringLiteral("its default tray") : QString::fromUtf8(choice.keyword), choice.reason));
+        io.writeOut(QStringLiteral("  envelope source: %1 (%2%3)")
+                        .arg(choice.keyword.isEmpty() ? (choice.noChoice ? QStringLiteral("none sent") : QStringLiteral("its default tray"))
+                                                      : withWords(choice.keyword, dest.paper.supported),
+                             choice.reason,
+                             choice.feedsManually ? QStringLiteral("; the printer will ask for each envelope") : QString()));
+        const engine::MediaTypeChoice type = engine::CupsPrinter::chooseMediaType(dest, request);
+        io.writeOut(QStringLiteral("  envelope media type: %1 (%2)")
+                        .arg(type.keyword.isEmpty() ? QStringLiteral("none sent") : withWords(type.keyword, dest.mediaTypes),
+                             type.reason));
         io.writeOut(QStringLiteral("  profile: %1").arg(describeProfile(profile, profiles)));
+    }
+
+    // ef-1 "Envelope Feeder": the keyword and the printer's own words for it.
+    template <typename Choice>
+    static QString withWords(const QByteArray &keyword, const std::vector<Choice> &choices)
+    {
+        for (const Choice &choice : choices) {
+            if (choice.keyword == keyword && !choice.text.isEmpty())
+                return QStringLiteral("%1 \"%2\"").arg(QString::fromUtf8(keyword), choice.text);
+        }
+        return QString::fromUtf8(keyword);
     }
 
     int showOrChangeProfile(const ProfileChange &change) const
@@ -231,7 +269,9 @@ struct PrinterCommand::Private {
         const engine::CupsDestination dest = engine::CupsPrinter::destination(change.queue, envelopeMedia());
         if (change.changesAnything()) {
             change.applyTo(profile);
-            engine::CupsPrinter::chooseSource(dest, envelopeRequest(profile)); // refuses a source it does not offer
+            // Refuse a source or media type the printer does not offer.
+            engine::CupsPrinter::chooseSource(dest, envelopeRequest(profile));
+            engine::CupsPrinter::chooseMediaType(dest, envelopeRequest(profile));
             checkFitsTheEnvelope(profile);
             profiles.save(dest.name, profile);
             profile = profiles.profile(dest.name);

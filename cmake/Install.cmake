@@ -136,8 +136,8 @@ set(_korva_engine_headers
   base/EngineError.h base/PagePlacement.h
   model/Barcode.h model/Control.h model/Fields.h model/PageSettings.h model/PrinterSettings.h model/Section.h
   model/TextBox.h model/TextStyle.h
-  print/MediaSourceChooser.h print/PrintDestination.h print/PrintOutcome.h print/PrinterProfile.h
-  print/PrinterProfiles.h print/CupsPrinter.h
+  print/CupsPrinter.h print/InputTray.h print/MediaSourceChooser.h print/MediaTypeChooser.h print/PrintDestination.h
+  print/PrintOutcome.h print/PrinterProfile.h print/PrinterProfiles.h
   records/DatabaseConnection.h records/RecordSource.h
   report/Report.h report/PrintJobPlan.h
   settings/LayeredSettings.h settings/SettingsFile.h)

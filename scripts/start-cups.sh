@@ -10,6 +10,7 @@
 # and queues on real makers' drivers, each writing its jobs to a file:
 #   envelope-hp4250   HP LaserJet 4250, HP's PPD, envelope feeder installed
 #   envelope-vendor2  Lexmark T652, OpenPrinting's PPD, envelope feeder installed
+#   envelope-kyocera  Kyocera FS-1700, OpenPrinting's PPD, EF-1 envelope feeder installed
 #   envelope-everywhere  an IPP Everywhere queue on a driverless printer
 #                     (ippeveprinter on ipp://localhost:8631/ipp/print, with the
 #                     attributes of tests/cups/envelope-everywhere.conf), which
@@ -31,7 +32,7 @@ SET_DEFAULT=0
 for arg in "$@"; do
     case "$arg" in
         --set-default) SET_DEFAULT=1 ;;
-        -h|--help) sed -n '2,24p' "$0"; exit 0 ;;
+        -h|--help) sed -n '2,25p' "$0"; exit 0 ;;
         *) echo "start-cups.sh: unknown option '$arg'" >&2; exit 2 ;;
     esac
 done
@@ -57,6 +58,7 @@ SOCKET=/run/cups/cups.sock
 OUT_DIR=/var/spool/envelope-test
 HP4250_MODEL=postscript-hp:0/ppd/hplip/HP/hp-laserjet_4250-ps.ppd
 VENDOR2_MODEL=openprinting-ppds:0/ppd/openprinting/Lexmark/Lexmark_T652.ppd
+KYOCERA_MODEL=openprinting-ppds:0/ppd/openprinting/Kyocera/en/Kyocera_FS-1700_en.ppd
 DRIVER_DIR=$(cups-config --serverbin 2>/dev/null || echo /usr/lib/cups)/driver
 IPP_PORT=8631
 IPP_URI=ipp://localhost:$IPP_PORT/ipp/print
@@ -163,7 +165,7 @@ mkdir -p "$OUT_DIR"
 chmod 0755 "$OUT_DIR"
 # cupsd creates a missing output file readable by root alone but keeps the mode
 # of one that is there: readable, the tests need not run as root.
-for queue in envelope-test envelope-hp4250 envelope-vendor2; do
+for queue in envelope-test envelope-hp4250 envelope-vendor2 envelope-kyocera; do
     [ -e "$OUT_DIR/$queue.ps" ] || : >"$OUT_DIR/$queue.ps"
     chmod 0644 "$OUT_DIR/$queue.ps"
 done
@@ -226,6 +228,7 @@ add_driver_queue() {
 
 add_driver_queue envelope-hp4250 "$HP4250_MODEL" "HP LaserJet 4250" HPOption_Envelope_Feeder=True
 add_driver_queue envelope-vendor2 "$VENDOR2_MODEL" "Lexmark T652" EnvFeeder=InstalledM
+add_driver_queue envelope-kyocera "$KYOCERA_MODEL" "Kyocera FS-1700" Option01=EF1
 
 # ---- An IPP Everywhere printer ----------------------------------------------
 # ippeveprinter registers with avahi over the system D-Bus, and exits when
@@ -343,6 +346,6 @@ fi
 
 lpstat -h "$SOCKET" -p envelope-test -p envelope-stopped -p envelope-failing \
     -a envelope-test -a envelope-stopped -a envelope-failing
-for queue in envelope-hp4250 envelope-vendor2 envelope-everywhere; do
+for queue in envelope-hp4250 envelope-vendor2 envelope-kyocera envelope-everywhere; do
     lpstat -h "$SOCKET" -p "$queue" -a "$queue" 2>/dev/null || true
 done

@@ -20,6 +20,7 @@ public:
         double widthTwips;      // portrait: the short side
         double heightTwips;
         const char *cupsMedia;  // PWG self-describing media name
+        const char *cupsMediaType;  // the IPP media-type it is ("envelope"); nullptr for sheets
     };
     // Which of the printer's own sources serves one is chosen by MediaSourceChooser.
     struct Source {

@@ -1,6 +1,7 @@
 #include "reporting_engine/print/CupsPrinter.h"
 
 #include "reporting_engine/base/EngineError.h"
+#include "reporting_engine/print/PrinterStrings.h"
 
 #include <QDeadlineTimer>
 #include <QFile>
@@ -110,15 +111,17 @@ QByteArray quotedKeyword(const char *value)
 }
 
 // A PPD queue (every local queue of CUPS 2.4) maps "media-source" to its
-// InputSlot only from inside media-col, and picks a borderless size only from
-// media-col margins; a "media" keyword beside it would win and drop the margins.
-// So media, media-source and the margins are folded into one media-col.
+// InputSlot and "media-type" to its MediaType only from inside media-col, and
+// picks a borderless size only from media-col margins; a "media" keyword beside
+// it would win and drop the margins. So media, media-source, media-type and the
+// margins are folded into one media-col.
 void foldIntoMediaCol(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, Options &options, bool zeroMargins)
 {
     if (options.get("media-col"))
         return; // the caller built its own
     const QByteArray media = options.get("media");
     const QByteArray source = options.get("media-source");
+    const QByteArray type = options.get("media-type");
 
     cups_size_t size{};
     bool haveSize = false;
@@ -144,7 +147,7 @@ void foldIntoMediaCol(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, Optio
             haveSize = true;
         }
     }
-    if (source.isEmpty() && !borderless)
+    if (source.isEmpty() && type.isEmpty() && !borderless)
         return; // plain "media" says it all
 
     QByteArray col = "{";
@@ -159,11 +162,14 @@ void foldIntoMediaCol(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, Optio
         }
     }
     if (!source.isEmpty())
-        col += QByteArray(haveSize ? " " : "") + "media-source=" + quotedKeyword(source.constData());
+        col += QByteArray(col.size() > 1 ? " " : "") + "media-source=" + quotedKeyword(source.constData());
+    if (!type.isEmpty())
+        col += QByteArray(col.size() > 1 ? " " : "") + "media-type=" + quotedKeyword(type.constData());
     col += '}';
 
     options.remove("media");
     options.remove("media-source");
+    options.remove("media-type");
     options.set("media-col", col.constData());
 }
 
@@ -176,11 +182,32 @@ QList<QByteArray> keywords(ipp_attribute_t *attr)
     return out;
 }
 
-std::vector<ReadyMedia> readyMediaIn(ipp_attribute_t *ready)
+struct IppFree {
+    void operator()(ipp_t *ipp) const { ippDelete(ipp); }
+};
+using IppResponse = std::unique_ptr<ipp_t, IppFree>;
+
+IppResponse ask(http_t *http, ipp_op_t op, const QByteArray &queue, int jobId, std::initializer_list<const char *> wanted)
+{
+    char uri[HTTP_MAX_URI];
+    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof(uri), "ipp", nullptr, "localhost", 0, "/printers/%s", queue.constData());
+    ipp_t *request = ippNewRequest(op);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
+    if (jobId > 0)
+        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
+    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
+    std::vector<const char *> names(wanted);
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", static_cast<int>(names.size()),
+                  nullptr, names.data());
+    return IppResponse(cupsDoRequest(http, request, jobId > 0 ? "/jobs/" : "/"));
+}
+
+// Media collections that name a source (media-col-ready, media-col-database).
+std::vector<ReadyMedia> mediaIn(ipp_attribute_t *cols, bool withSourceOnly = false)
 {
     std::vector<ReadyMedia> out;
-    for (int i = 0; ready && i < ippGetCount(ready); ++i) {
-        ipp_t *col = ippGetCollection(ready, i);
+    for (int i = 0; cols && i < ippGetCount(cols); ++i) {
+        ipp_t *col = ippGetCollection(cols, i);
         ReadyMedia m;
         if (ipp_attribute_t *source = ippFindAttribute(col, "media-source", IPP_TAG_ZERO))
             m.source = ippGetString(source, 0, nullptr);
@@ -191,15 +218,40 @@ std::vector<ReadyMedia> readyMediaIn(ipp_attribute_t *ready)
             if (x && y)
                 m.sizeHmm = QSize(ippGetInteger(x, 0), ippGetInteger(y, 0));
         }
-        out.push_back(m);
+        if (!withSourceOnly || !m.source.isEmpty())
+            out.push_back(m);
     }
     return out;
 }
 
-// A queue CUPS made for an IPP printer (lpadmin -m everywhere) reports the ready
-// media of its own PPD, not where the printer says paper is loaded: ask the
-// printer itself, briefly. Nothing when it does not answer.
-std::vector<ReadyMedia> readyMediaOfDevice(cups_dest_t *dest)
+bool namesSources(const std::vector<ReadyMedia> &media)
+{
+    return std::any_of(media.begin(), media.end(), [](const ReadyMedia &m) { return !m.source.isEmpty(); });
+}
+
+// The printer's trays; a damaged value leaves them all unknown, with a note.
+void readTrays(ipp_attribute_t *trays, CupsDestination &d)
+{
+    std::vector<InputTray> out;
+    for (int i = 0; trays && i < ippGetCount(trays); ++i) {
+        int length = 0;
+        const void *data = ippGetOctetString(trays, i, &length);
+        const auto tray = data ? InputTray::parse(QByteArrayView(static_cast<const char *>(data), length)) : std::nullopt;
+        if (!tray) {
+            d.notes << QStringLiteral("its printer-input-tray value %1 is damaged: its trays are judged by their names alone")
+                           .arg(i + 1);
+            return;
+        }
+        out.push_back(*tray);
+    }
+    d.paper.trays = std::move(out);
+}
+
+// What the printer at the other end of the queue says of its trays, loaded
+// media and sizes per tray, where the queue cannot say it: a queue CUPS made
+// for an IPP printer (lpadmin -m everywhere) reports the ready media of its own
+// PPD, and no trays. Asked briefly; nothing when the printer does not answer.
+IppResponse askDevice(cups_dest_t *dest)
 {
     const char *deviceUri = cupsGetOption("device-uri", dest->num_options, dest->options);
     char scheme[32], user[256], host[256], resource[1024];
@@ -219,20 +271,78 @@ std::vector<ReadyMedia> readyMediaOfDevice(cups_dest_t *dest)
     httpSetTimeout(http.get(), deviceTimeoutMs / 1000.0, stopWaiting, nullptr);
     ipp_t *request = ippNewRequest(IPP_OP_GET_PRINTER_ATTRIBUTES);
     ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, deviceUri);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", nullptr, "media-col-ready");
-    ipp_t *response = cupsDoRequest(http.get(), request, resource);
-    std::vector<ReadyMedia> out = readyMediaIn(ippFindAttribute(response, "media-col-ready", IPP_TAG_BEGIN_COLLECTION));
-    ippDelete(response);
-    return out;
+    static const char *const wanted[] = {"media-col-ready", "media-col-database", "printer-input-tray"};
+    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", 3, nullptr, wanted);
+    return IppResponse(cupsDoRequest(http.get(), request, resource));
 }
 
-std::vector<ReadyMedia> readyMedia(http_t *http, cups_dest_t *dest, cups_dinfo_t *info)
+// Media loaded, media listed per source and the trays, from the queue or else its printer.
+void readPaperFacts(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, const IppResponse &queue, CupsDestination &d)
 {
-    std::vector<ReadyMedia> out = readyMediaIn(cupsFindDestReady(http, dest, info, "media-col"));
-    if (std::none_of(out.begin(), out.end(), [](const ReadyMedia &m) { return !m.source.isEmpty(); }))
-        out = readyMediaOfDevice(dest);
-    return out;
+    d.paper.ready = mediaIn(cupsFindDestReady(http, dest, info, "media-col"));
+    d.paper.listed = mediaIn(ippFindAttribute(queue.get(), "media-col-database", IPP_TAG_BEGIN_COLLECTION), true);
+    ipp_attribute_t *trays = ippFindAttribute(queue.get(), "printer-input-tray", IPP_TAG_STRING);
+    IppResponse device;
+    if (!namesSources(d.paper.ready) || !trays) {
+        device = askDevice(dest);
+        if (!namesSources(d.paper.ready))
+            d.paper.ready = mediaIn(ippFindAttribute(device.get(), "media-col-ready", IPP_TAG_BEGIN_COLLECTION));
+        if (d.paper.listed.empty())
+            d.paper.listed = mediaIn(ippFindAttribute(device.get(), "media-col-database", IPP_TAG_BEGIN_COLLECTION), true);
+        if (!trays)
+            trays = ippFindAttribute(device.get(), "printer-input-tray", IPP_TAG_STRING);
+    }
+    readTrays(trays, d);
 }
+
+// A strings file that cannot be had quickly is done without.
+constexpr int stringsTimeoutMs = 2000;
+
+// The printer's words for its sources and media types: its strings file, else
+// what libcups knows, else none (the keyword alone).
+class PrinterWords {
+public:
+    PrinterWords(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, const IppResponse &queue, QStringList &notes)
+        : m_http(http), m_dest(dest), m_info(info)
+    {
+        ipp_attribute_t *uri = ippFindAttribute(queue.get(), "printer-strings-uri", IPP_TAG_URI);
+        if (!uri)
+            return;
+        try {
+            m_strings = PrinterStrings::fetch(ippGetString(uri, 0, nullptr), stringsTimeoutMs);
+        } catch (const EngineError &e) {
+            // libcups would fetch the same file, with less patience for a slow one.
+            m_askLibcups = false;
+            notes << QStringLiteral("the printer's words for its choices could not be read (%1): keywords alone")
+                         .arg(e.message());
+        }
+    }
+
+    // Each keyword the destination supports for the attribute, with its words.
+    template <typename Choice>
+    std::vector<Choice> supported(const char *attribute) const
+    {
+        std::vector<Choice> out;
+        for (const QByteArray &keyword : keywords(cupsFindDestSupported(m_http, m_dest, m_info, attribute))) {
+            QString text = m_strings.text(attribute, keyword);
+            if (text.isEmpty() && m_askLibcups) {
+                const char *localized = cupsLocalizeDestValue(m_http, m_dest, m_info, attribute, keyword.constData());
+                // libcups gives the keyword back when it knows no text for it.
+                if (localized && keyword != localized)
+                    text = QString::fromUtf8(localized);
+            }
+            out.push_back({keyword, text});
+        }
+        return out;
+    }
+
+private:
+    http_t *m_http;
+    cups_dest_t *m_dest;
+    cups_dinfo_t *m_info;
+    PrinterStrings m_strings;
+    bool m_askLibcups = true;
+};
 
 CupsDestination readDestination(http_t *http, cups_dest_t *dest, cups_dinfo_t *info, const QByteArray &media)
 {
@@ -240,12 +350,13 @@ CupsDestination readDestination(http_t *http, cups_dest_t *dest, cups_dinfo_t *i
     d.name = QString::fromUtf8(dest->name);
     d.isDefault = dest->is_default != 0;
     d.description = QString::fromUtf8(cupsGetOption("printer-info", dest->num_options, dest->options));
-    for (const QByteArray &keyword : keywords(cupsFindDestSupported(http, dest, info, "media-source"))) {
-        const char *text = cupsLocalizeDestValue(http, dest, info, "media-source", keyword.constData());
-        // libcups gives the keyword back when it knows no text for it.
-        d.sources.push_back({keyword, text && keyword != text ? QString::fromUtf8(text) : QString()});
-    }
-    d.ready = readyMedia(http, dest, info);
+    // What libcups keeps to itself: the strings file's address, the trays, the sizes per source.
+    const IppResponse queue = ask(http, IPP_OP_GET_PRINTER_ATTRIBUTES, dest->name, 0,
+                                  {"printer-strings-uri", "printer-input-tray", "media-col-database"});
+    const PrinterWords words(http, dest, info, queue, d.notes);
+    d.paper.supported = words.supported<PrinterSource>("media-source");
+    d.mediaTypes = words.supported<PrinterMediaType>("media-type");
+    readPaperFacts(http, dest, info, queue, d);
     cups_size_t size{};
     d.offersMedia = !media.isEmpty()
                     && cupsGetDestMediaByName(http, dest, info, media.constData(), CUPS_MEDIA_FLAGS_DEFAULT, &size);
@@ -299,21 +410,30 @@ void openDocument(QFile &file)
         throw fileError(file.error() != QFileDevice::NoError ? file.errorString() : QStringLiteral("it is not a PDF file"));
 }
 
-// The request's options, the paper source chosen by meaning unless they name one,
-// and the media folded together; returns the source chosen.
-MediaSourceChoice setJobOptions(Options &options, const OpenDestination &open, const CupsJobRequest &request)
+// The request's options, the paper source and media type chosen by meaning unless
+// they name them, and the media folded together; returns what was chosen.
+CupsJob setJobOptions(Options &options, const OpenDestination &open, const CupsJobRequest &request)
 {
     for (const auto &[name, value] : request.options)
         options.set(name.constData(), value.constData());
-    MediaSourceChoice source;
-    if (!options.get("media-source")) {
-        const QByteArray media = options.get("media");
-        source = CupsPrinter::chooseSource(readDestination(open.http.get(), open.dest.get(), open.info.get(), media), request);
-        if (!source.keyword.isEmpty())
-            options.set("media-source", source.keyword.constData());
+    CupsJob job;
+    const bool chooseSource = !options.get("media-source");
+    const bool chooseType = !options.get("media-type");
+    if (chooseSource || chooseType) {
+        const CupsDestination dest = readDestination(open.http.get(), open.dest.get(), open.info.get(), options.get("media"));
+        if (chooseSource) {
+            job.source = CupsPrinter::chooseSource(dest, request);
+            if (!job.source.keyword.isEmpty())
+                options.set("media-source", job.source.keyword.constData());
+        }
+        if (chooseType) {
+            job.mediaType = CupsPrinter::chooseMediaType(dest, request);
+            if (!job.mediaType.keyword.isEmpty())
+                options.set("media-type", job.mediaType.keyword.constData());
+        }
     }
     foldIntoMediaCol(open.http.get(), open.dest.get(), open.info.get(), options, request.zeroMargins);
-    return source;
+    return job;
 }
 
 // Sends the file into the started document in chunks; returns what failed, or nothing.
@@ -358,9 +478,8 @@ CupsJob CupsPrinter::submit(const CupsJobRequest &request)
     const DestInfo &info = open.info;
 
     Options options;
-    CupsJob job;
+    CupsJob job = setJobOptions(options, open, request);
     job.queue = QString::fromUtf8(dest->name);
-    job.source = setJobOptions(options, open, request);
 
     const QByteArray title = (request.title.isEmpty() ? documentName : request.title).toUtf8();
     int jobId = 0;
@@ -387,17 +506,41 @@ CupsJob CupsPrinter::submit(const CupsJobRequest &request)
     return job;
 }
 
+namespace {
+
+// A profile's choice must be one the printer offers (when it lists any).
+template <typename Choice>
+void checkOffered(const CupsDestination &destination, const std::vector<Choice> &choices, const QByteArray &wanted,
+                  const char *what)
+{
+    QStringList offered;
+    for (const Choice &choice : choices)
+        offered << QString::fromUtf8(choice.keyword);
+    if (!offered.isEmpty() && !offered.contains(QString::fromUtf8(wanted))) {
+        throw EngineError(QStringLiteral("Printer \"%1\" offers no %2 \"%3\"; it offers: %4.")
+                              .arg(destination.name, QLatin1String(what), QString::fromUtf8(wanted),
+                                   offered.join(QStringLiteral(", "))));
+    }
+}
+
+} // namespace
+
+MediaTypeChoice CupsPrinter::chooseMediaType(const CupsDestination &destination, const CupsJobRequest &request)
+{
+    if (!request.mediaTypeOverride.isEmpty()) {
+        checkOffered(destination, destination.mediaTypes, request.mediaTypeOverride, "media type");
+        return {request.mediaTypeOverride, QStringLiteral("the printer profile's media type")};
+    }
+    if (request.mediaType.isEmpty())
+        return {};
+    return MediaTypeChooser::choose(request.mediaType, destination.mediaTypes);
+}
+
 MediaSourceChoice CupsPrinter::chooseSource(const CupsDestination &destination, const CupsJobRequest &request)
 {
     if (!request.sourceOverride.isEmpty()) {
-        QStringList offered;
-        for (const PrinterSource &source : destination.sources)
-            offered << QString::fromUtf8(source.keyword);
-        if (!offered.isEmpty() && !offered.contains(QString::fromUtf8(request.sourceOverride))) {
-            throw EngineError(QStringLiteral("Printer \"%1\" offers no paper source \"%2\"; it offers: %3.")
-                                  .arg(destination.name, QString::fromUtf8(request.sourceOverride), offered.join(QStringLiteral(", "))));
-        }
-        return {request.sourceOverride, QStringLiteral("the printer profile's source"), false};
+        checkOffered(destination, destination.paper.supported, request.sourceOverride, "paper source");
+        return {request.sourceOverride, QStringLiteral("the printer profile's source"), false, false, false};
     }
     if (!request.paperSource)
         return {};
@@ -408,7 +551,7 @@ MediaSourceChoice CupsPrinter::chooseSource(const CupsDestination &destination, 
                 paperHmm = QSize(pwg->width, pwg->length);
         }
     }
-    return MediaSourceChooser::choose(*request.paperSource, paperHmm, destination.sources, destination.ready);
+    return MediaSourceChooser::choose(*request.paperSource, paperHmm, destination.paper);
 }
 
 std::vector<CupsDestination> CupsPrinter::destinations()
@@ -452,26 +595,6 @@ QString joinedStrings(ipp_t *response, const char *name)
             parts << v;
     }
     return parts.join(QStringLiteral(", "));
-}
-
-struct IppFree {
-    void operator()(ipp_t *ipp) const { ippDelete(ipp); }
-};
-using IppResponse = std::unique_ptr<ipp_t, IppFree>;
-
-IppResponse ask(http_t *http, ipp_op_t op, const QByteArray &queue, int jobId, std::initializer_list<const char *> wanted)
-{
-    char uri[HTTP_MAX_URI];
-    httpAssembleURIf(HTTP_URI_CODING_ALL, uri, sizeof(uri), "ipp", nullptr, "localhost", 0, "/printers/%s", queue.constData());
-    ipp_t *request = ippNewRequest(op);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_URI, "printer-uri", nullptr, uri);
-    if (jobId > 0)
-        ippAddInteger(request, IPP_TAG_OPERATION, IPP_TAG_INTEGER, "job-id", jobId);
-    ippAddString(request, IPP_TAG_OPERATION, IPP_TAG_NAME, "requesting-user-name", nullptr, cupsUser());
-    std::vector<const char *> names(wanted);
-    ippAddStrings(request, IPP_TAG_OPERATION, IPP_TAG_KEYWORD, "requested-attributes", static_cast<int>(names.size()),
-                  nullptr, names.data());
-    return IppResponse(cupsDoRequest(http, request, jobId > 0 ? "/jobs/" : "/"));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reporting_engine/print/MediaSourceChooser.h"
+#include "reporting_engine/print/MediaTypeChooser.h"
 
 #include <QByteArray>
 #include <QString>
@@ -26,6 +27,11 @@ struct CupsJobRequest {
     std::optional<int> paperSource;
     // The printer profile's source: used as given, when the printer offers it.
     QByteArray sourceOverride;
+    // The paper's media type ("envelope"), matched to the printer's own types by
+    // meaning (an explicit "media-type" option is sent as given instead); empty: none.
+    QByteArray mediaType;
+    // The printer profile's media type: used as given, when the printer offers it.
+    QByteArray mediaTypeOverride;
 };
 
 // What a destination says of itself, as far as choosing paper goes.
@@ -33,16 +39,20 @@ struct CupsDestination {
     QString name;
     bool isDefault = false;
     QString description;            // printer-info
-    std::vector<PrinterSource> sources; // media-source-supported, with the driver's texts
-    std::vector<ReadyMedia> ready;  // media-col-ready
+    PaperSources paper;             // its sources, with the printer's words for them
+    std::vector<PrinterMediaType> mediaTypes; // media-type-supported, with the printer's words
     bool offersMedia = false;       // the asked-for media is among its sizes
+    // What it said that could not be used, and what was done instead: "the
+    // printer's words for its choices could not be read (...): keywords alone".
+    QStringList notes;
 };
 
-// A job CUPS took, and the source it was sent to.
+// A job CUPS took, and the source and media type it was sent with.
 struct CupsJob {
     QString queue;
     int id = 0;
     MediaSourceChoice source;
+    MediaTypeChoice mediaType;
 };
 
 // How a job ended, as far as it was followed.
@@ -78,6 +88,9 @@ public:
     static CupsDestination destination(const QString &queue, const QByteArray &media);
     // The source a job with this request would be sent to on that destination.
     static MediaSourceChoice chooseSource(const CupsDestination &destination, const CupsJobRequest &request);
+    // The media type it would be sent with. Both throw EngineError for a profile's
+    // choice the printer does not offer, listing those it does.
+    static MediaTypeChoice chooseMediaType(const CupsDestination &destination, const CupsJobRequest &request);
 
     // Follows a job until it has ended or the time is up (polling the scheduler).
     static CupsJobEnd waitForJob(const QString &queue, int jobId, int timeoutSeconds);

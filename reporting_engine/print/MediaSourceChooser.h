@@ -1,16 +1,19 @@
 #pragma once
 
 #include "reporting_engine/EngineExport.h"
+#include "reporting_engine/print/InputTray.h"
 
 #include <QByteArray>
 #include <QSize>
 #include <QString>
+#include <QStringList>
 
 #include <vector>
 
 namespace engine {
 
-// Media a printer says is loaded now (media-col-ready): where, and how big.
+// Media a printer names with a source: loaded there now (media-col-ready), or
+// one it can take there (media-col-database).
 struct ReadyMedia {
     QByteArray source;  // media-source keyword; may be empty
     QSize sizeHmm;      // hundredths of a millimetre, portrait or not
@@ -23,22 +26,36 @@ struct PrinterSource {
     QString text; // empty when the printer gives none
 };
 
+// What a printer says of its paper sources.
+struct PaperSources {
+    std::vector<PrinterSource> supported; // media-source-supported, with the printer's words
+    std::vector<ReadyMedia> ready;        // media-col-ready
+    std::vector<ReadyMedia> listed;       // media-col-database entries that name a source
+    std::vector<InputTray> trays;         // printer-input-tray
+};
+
 // The media-source keyword a job asks for, and why.
 struct MediaSourceChoice {
-    QByteArray keyword;      // empty: the job names no source, the printer uses its default
-    QString reason;          // for the user: "No. 10 envelopes are loaded there", ...
+    QByteArray keyword;       // empty: the job names no source, the printer uses its default
+    QString reason;           // for the user: "the printer says this paper is loaded there", ...
     bool usedDefault = false; // nothing fitting was offered: the printer's default tray
+    bool feedsManually = false; // the printer will stop and ask for each sheet there
+    bool noChoice = false;    // the queue offers no sources at all: the printer's own default, nothing sent
 };
 
 // Picks a printer's own source for a Windows paper-source code by meaning rather
 // than by one fixed keyword: drivers name their trays after the PPD's choices
-// ("envelope-feeder", "env-cas", ...) and driverless printers often have no
-// envelope source at all but say where envelopes are loaded.
+// ("envelope-feeder", "env-cas", "ef-1" "Envelope Feeder", ...) and driverless
+// printers often have no envelope source at all but say where paper is loaded
+// and which of their trays feed by hand.
 class ENGINE_EXPORT MediaSourceChooser {
 public:
-    // supported: media-source-supported; ready: media-col-ready; paperHmm: the job's paper.
-    static MediaSourceChoice choose(int windowsSourceCode, const QSize &paperHmm, const std::vector<PrinterSource> &supported,
-                                    const std::vector<ReadyMedia> &ready);
+    // paperHmm: the job's paper.
+    static MediaSourceChoice choose(int windowsSourceCode, const QSize &paperHmm, const PaperSources &printer);
+
+    // A choice's keyword ("env-cas", "tray-1-man") and its driver's words ("Multi
+    // Purpose Tray") as lower-case words, the way both are read by meaning.
+    static QStringList words(const QByteArray &keyword, const QString &text);
 };
 
 } // namespace engine

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reporting_engine/print/MediaSourceChooser.h"
+#include "reporting_engine/print/MediaTypeChooser.h"
 #include "reporting_engine/print/PrinterProfile.h"
 
 #include <QStringList>
@@ -23,6 +24,7 @@ struct PrintOutcome {
     // Printed: every job's id, in order. Last, so that programs built against version 1.0
     // find the fields before it where they were.
     QList<int> jobIds;
+    MediaTypeChoice mediaType; // Printed: the media type the job asked for, and why
 };
 
 } // namespace engine

@@ -11,11 +11,12 @@ PagePlacement PrinterProfile::placement() const
 
 QString PrinterProfile::describe() const
 {
-    return QStringLiteral("offset %1 in right, %2 in down, %3, source %4")
+    return QStringLiteral("offset %1 in right, %2 in down, %3, source %4%5")
         .arg(offsetXInches)
         .arg(offsetYInches)
         .arg(rotation == 180 ? QStringLiteral("turned 180°") : QStringLiteral("not turned"),
-             source.isEmpty() ? QStringLiteral("chosen by meaning") : source);
+             source.isEmpty() ? QStringLiteral("chosen by meaning") : source,
+             mediaType.isEmpty() ? QString() : QStringLiteral(", media type %1").arg(mediaType));
 }
 
 } // namespace engine

@@ -15,6 +15,7 @@ const QString keyOffsetX = QStringLiteral("offset-x");
 const QString keyOffsetY = QStringLiteral("offset-y");
 const QString keyRotate = QStringLiteral("rotate");
 const QString keySource = QStringLiteral("source");
+const QString keyMediaType = QStringLiteral("media-type");
 
 QString valueError(const SettingsFile &file, const QString &queue, const QString &key, const QString &value, const char *what)
 {
@@ -38,8 +39,10 @@ PrinterProfile fromEntries(const SettingsFile &file, const QString &queue, const
             p.rotation = value.toInt();
         } else if (key == keySource) {
             p.source = value;
+        } else if (key == keyMediaType) {
+            p.mediaType = value;
         } else {
-            throw EngineError(QStringLiteral("%1: \"%2\" is no printer setting (offset-x, offset-y, rotate, source).")
+            throw EngineError(QStringLiteral("%1: \"%2\" is no printer setting (offset-x, offset-y, rotate, source, media-type).")
                                   .arg(file.placeOf(queue, key), key));
         }
     }
@@ -77,6 +80,8 @@ void PrinterProfiles::save(const QString &queue, const PrinterProfile &profile) 
                    {keyRotate, QString::number(profile.rotation)}};
         if (!profile.source.isEmpty())
             entries.emplace_back(keySource, profile.source);
+        if (!profile.mediaType.isEmpty())
+            entries.emplace_back(keyMediaType, profile.mediaType);
     }
     user.setSection(queue, entries);
     user.save();

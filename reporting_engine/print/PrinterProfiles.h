@@ -16,6 +16,7 @@ namespace engine {
 //   offset-y = -0.02    ; inches down (negative: up)
 //   rotate = 180        ; 0 or 180
 //   source = envelope-feeder
+//   media-type = envelope
 class ENGINE_EXPORT PrinterProfiles {
 public:
     // /etc/FOLDER/printers.conf and $XDG_CONFIG_HOME/FOLDER/printers.conf (default ~/.config).

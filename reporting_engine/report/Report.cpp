@@ -123,12 +123,15 @@ CupsJobRequest Report::Private::jobFor(const QString &queue, const QString &spoo
     job.queue = queue;
     job.title = design.title();
     job.documentPath = spoolPath;
-    if (const auto paper = PaperCatalog::paper(design.printerSettings().paperSize()))
+    if (const auto paper = PaperCatalog::paper(design.printerSettings().paperSize())) {
         job.options.emplace_back("media", paper->cupsMedia);
+        job.mediaType = paper->cupsMediaType;
+    }
     // The page is laid out to the twip: the printer must not fit it to its own idea of the page.
     job.options.emplace_back("print-scaling", "none");
     job.paperSource = design.printerSettings().paperSource();
     job.sourceOverride = profile.source.toUtf8();
+    job.mediaTypeOverride = profile.mediaType.toUtf8();
     job.zeroMargins = hasZeroMargins(design.pageSettings());
     return job;
 }
@@ -267,6 +270,7 @@ PrintOutcome Report::Private::submitJob(Report &report, const QString &queue)
     printed.jobId = job.id;
     printed.queue = job.queue;
     printed.source = job.source;
+    printed.mediaType = job.mediaType;
     printed.profile = profile;
     printed.kind = PrintOutcome::Kind::Printed;
     return printed;

@@ -78,7 +78,9 @@ TEST_F(PrinterCommandTest, ProfileIsSetShownAndReset)
     EXPECT_EQ(profileText(), QByteArray());
     ASSERT_EQ(run({QStringLiteral("printers")}), ExitStatus::ok);
     EXPECT_THAT(captured.out().toStdString(), HasSubstr("envelope-test\n  No. 10 envelope: offered\n"
-                                                        "  envelope source: envelope (the printer's envelope feeder)\n"
+                                                        "  paper sources: auto \"Automatic\", envelope \"Envelope Feeder\"\n"
+                                                        "  envelope source: envelope \"Envelope Feeder\" (the printer's envelope feeder)\n"
+                                                        "  envelope media type: none sent (the queue offers no choice of media type: the printer's own)\n"
                                                         "  profile: none stored ("));
 }
 
@@ -121,7 +123,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"OffsetPushesABoxOff", {"printer-profile", "QUEUE", "--offset-x", "2.7"}, 1,
                  "Moved 2.7 in right and 0 in down, fldAddress would lie off the page.", true},
         BadInput{"SourceNotOffered", {"printer-profile", "QUEUE", "--source", "tray-9"}, 1,
-                 "offers no paper source \"tray-9\"; it offers: ", true}),
+                 "offers no paper source \"tray-9\"; it offers: ", true},
+        BadInput{"MediaTypeNotOffered", {"printer-profile", "envelope-hp4250", "--media-type", "glossy"}, 1,
+                 "Printer \"envelope-hp4250\" offers no media type \"glossy\"; it offers: light, none, stationery", true}),
     [](const auto &param) { return std::string(param.param.name); });
 
 TEST_F(PrinterCommandTest, DamagedProfileFileIsNamedAndNothingIsPrinted)

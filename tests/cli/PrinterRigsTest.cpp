@@ -1,7 +1,8 @@
 // The envelope on printers whose drivers nobody here wrote: a maker's PPD must get
-// its envelope feeder and No. 10 size, the IPP Everywhere printer its by-pass tray
-// (where it says the envelopes are) and a page that lands where the layout puts
-// it; a printer profile moves what that printer receives by exactly its offset.
+// its envelope feeder and No. 10 size, the IPP Everywhere printer the tray that
+// feeds without stopping (HP's "tray-1", not its hand-fed twin "manual") and a
+// page that lands where the layout puts it; a printer profile moves what that
+// printer receives by exactly its offset.
 #include "support/CupsTestQueue.h"
 #include "support/EnvelopeProcess.h"
 #include "support/PdfReport.h"
@@ -22,6 +23,7 @@ struct RigCase {
     const char *inputSlot; // PPD queues: the InputSlot and size the driver's output selects
     const char *pageSize;
     const char *source;    // the IPP Everywhere printer: the media-source it was sent
+    const char *mediaType; // the driver's MediaType, or the media-type the printer was sent ("": none)
 };
 
 void PrintTo(const RigCase &c, std::ostream *os) { *os << c.name; }
@@ -84,12 +86,14 @@ TEST_P(PrinterRig, EnvelopeReachesTheEnvelopeSource)
         ASSERT_TRUE(output.error().isEmpty()) << output.error().toStdString();
         EXPECT_EQ(output.feature("InputSlot"), QByteArray(c.inputSlot));
         EXPECT_EQ(output.pageSize(), QByteArray(c.pageSize));
+        EXPECT_EQ(output.feature("MediaType"), QByteArray(c.mediaType));
         return;
     }
     const testsupport::ReceivedJob job = testsupport::lastReceivedJob();
     ASSERT_TRUE(job.error.isEmpty()) << job.error.toStdString();
     ASSERT_TRUE(job.mediaCol);
     EXPECT_EQ(job.mediaCol->source, QLatin1String(c.source));
+    EXPECT_EQ(job.mediaCol->type, QLatin1String(c.mediaType));
     ASSERT_TRUE(job.mediaCol->size);
     EXPECT_NEAR(job.mediaCol->size->width(), testsupport::no10Size.width(), 1);
     EXPECT_NEAR(job.mediaCol->size->height(), testsupport::no10Size.height(), 1);
@@ -102,9 +106,10 @@ TEST_P(PrinterRig, EnvelopeReachesTheEnvelopeSource)
 
 INSTANTIATE_TEST_SUITE_P(
     Rigs, PrinterRig,
-    ::testing::Values(RigCase{"HpLaserJet4250", testsupport::cupsHp4250Queue, "EnvelopeFeeder", "Env10", nullptr},
-                      RigCase{"LexmarkT652", testsupport::cupsVendor2Queue, "EnvFeeder", "Comm10", nullptr},
-                      RigCase{"IppEverywhere", testsupport::cupsEverywhereQueue, nullptr, nullptr, "by-pass-tray"}),
+    ::testing::Values(RigCase{"HpLaserJet4250", testsupport::cupsHp4250Queue, "EnvelopeFeeder", "Env10", nullptr, "Envelope"},
+                      RigCase{"LexmarkT652", testsupport::cupsVendor2Queue, "EnvFeeder", "Comm10", nullptr, "Envelope"},
+                      RigCase{"KyoceraFs1700", testsupport::cupsKyoceraQueue, "EF1", "Env10", nullptr, ""},
+                      RigCase{"IppEverywhere", testsupport::cupsEverywhereQueue, nullptr, nullptr, "tray-1", "envelope"}),
     [](const auto &param) { return std::string(param.param.name); });
 
 TEST_F(RigFixture, ProfileMovesWhatThePrinterReceivesByItsOffset)

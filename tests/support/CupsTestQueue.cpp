@@ -267,6 +267,9 @@ RecordedJob::MediaCol mediaColFromText(const QByteArray &text)
     static const QRegularExpression source(QStringLiteral("\\bmedia-source=([^ }]+)"));
     if (const auto m = source.match(col); m.hasMatch())
         out.source = m.captured(1);
+    static const QRegularExpression type(QStringLiteral("\\bmedia-type=([^ }]+)"));
+    if (const auto m = type.match(col); m.hasMatch())
+        out.type = m.captured(1);
     return out;
 }
 

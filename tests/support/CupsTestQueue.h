@@ -26,8 +26,9 @@ inline constexpr const char *cupsStoppedQueue = "envelope-stopped"; // disabled,
 // Real makers' PPDs, envelope feeder installed, each writing every job to one file.
 inline constexpr const char *cupsHp4250Queue = "envelope-hp4250";   // HP LaserJet 4250: EnvelopeFeeder
 inline constexpr const char *cupsVendor2Queue = "envelope-vendor2"; // Lexmark T652: EnvFeeder, ManualEnv
+inline constexpr const char *cupsKyoceraQueue = "envelope-kyocera"; // Kyocera FS-1700: EF1 (ef-1 "Envelope Feeder")
 // IPP Everywhere ("-m everywhere") on a driverless printer, ippeveprinter, with
-// No. 10 envelopes loaded in its by-pass-tray and no source called "envelope".
+// HP's tray list: "manual" and "tray-1" the same 50-sheet tray, no envelopes loaded.
 inline constexpr const char *cupsEverywhereQueue = "envelope-everywhere";
 inline constexpr const char *ippEverywherePrinterUri = "ipp://localhost:8631/ipp/print";
 inline constexpr const char *ippEverywhereLog = "/var/spool/envelope-test/ippeveprinter.log"; // every request
@@ -80,6 +81,7 @@ struct RecordedJob {
         // media-bottom/left/right/top-margin in that order; -1 where not recorded.
         std::vector<std::pair<std::string, int>> margins;
         QString source; // media-source; empty: none
+        QString type;   // media-type; empty: none
     };
 
     ipp_jstate_t state = IPP_JSTATE_PENDING;

@@ -42,7 +42,7 @@ TEST_F(PrinterProfilesTest, TheUsersEntryWinsWholeAndOthersComeFromTheSystem)
     ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("etc"))));
     write(m_files.system, "[HP4250]\noffset-x = 0.1\nsource = tray-1\n[Lobby]\nrotate = 180\n");
     const PrinterProfiles profiles(m_files);
-    profiles.save(QStringLiteral("hp4250"), PrinterProfile{-0.05, 0.02, 0, {}, {}});
+    profiles.save(QStringLiteral("hp4250"), PrinterProfile{-0.05, 0.02, 0, {}, {}, {}});
 
     const PrinterProfile mine = profiles.profile(QStringLiteral("HP4250"));
     EXPECT_DOUBLE_EQ(mine.offsetXInches, -0.05);
@@ -61,7 +61,7 @@ TEST_F(PrinterProfilesTest, SavingKeepsCommentsAndOtherPrinters)
     ASSERT_TRUE(QDir().mkpath(m_dir.filePath(QStringLiteral("home/korva-envelope"))));
     write(m_files.user, "; my printers\n[Front]\n# the desk one\noffset-x = 0.03\n\n[Back]\nrotate = 180\n");
     const PrinterProfiles profiles(m_files);
-    profiles.save(QStringLiteral("Front"), PrinterProfile{0.04, -0.01, 180, QStringLiteral("envelope-feeder"), {}});
+    profiles.save(QStringLiteral("Front"), PrinterProfile{0.04, -0.01, 180, QStringLiteral("envelope-feeder"), {}, {}});
     EXPECT_EQ(read(m_files.user), QByteArray("; my printers\n[Front]\n# the desk one\noffset-x = 0.04\noffset-y = -0.01\n"
                                             "rotate = 180\nsource = envelope-feeder\n\n[Back]\nrotate = 180\n"));
 }
@@ -82,7 +82,7 @@ TEST_P(DamagedProfileFile, IsNamedWithItsLineAndLeftUnchanged)
     write(m_files.user, GetParam().text);
     const PrinterProfiles profiles(m_files);
     for (const auto &attempt : {std::function<void()>([&] { profiles.profile(QStringLiteral("Q")); }),
-                                std::function<void()>([&] { profiles.save(QStringLiteral("Other"), PrinterProfile{0.1, 0, 0, {}, {}}); })}) {
+                                std::function<void()>([&] { profiles.save(QStringLiteral("Other"), PrinterProfile{0.1, 0, 0, {}, {}, {}}); })}) {
         try {
             attempt();
             ADD_FAILURE() << "the damaged file was accepted";
