@@ -8,10 +8,10 @@
 #include "cli/OutputOptions.h"
 #include "cli/PrintJobReport.h"
 #include "cli/ProgressMeter.h"
+#include "cli/SourceOptions.h"
 #include "envelope_batch/BatchEnvelopeReport.h"
 #include "envelope_batch/ColumnMapping.h"
-#include "envelope_batch/CsvAddresseeSource.h"
-#include "envelope_batch/DatabaseAddresseeSource.h"
+#include "envelope_batch/SortedAddresseeSource.h"
 #include "reporting_engine/base/EngineError.h"
 
 #include <QDir>
@@ -26,41 +26,44 @@ namespace cli {
 const char BatchCommand::usageLine[] =
     "Usage: envelope batch (--csv FILE | --database URL --query SQL) [--columns name=COL,...]\n"
     "                      [--pdf FILE | --png-dir DIR | --printer QUEUE [--wait [SECONDS]]]\n"
-    "                      [--on-bad-record print|skip|stop]\n"
-    "                      [--barcode postnet|imb] [--mailer-id DIGITS] [--service-type DIGITS] [--barcode-id DIGITS] [--serial NUMBER]\n";
+    "                      [--on-bad-record print|skip|stop] [--on-duplicate print|skip] [--sort zip]\n"
+    "                      [--barcode postnet|imb] [--mailer-id DIGITS] [--service-type DIGITS] [--barcode-id DIGITS] [--serial NUMBER]\n"
+    "                      [--address-style as-given|pub28]\n";
 
 namespace {
 
 const char helpText[] =
     "Prints one envelope per record of a CSV file (with a header row) or of a database query, in one run:\n"
-    "the same envelope as the single one, into one PDF, one PNG per envelope, or one print job.\n\n"
-    "  --csv FILE             the addressees: CSV (RFC 4180), UTF-8, a header row naming the columns\n"
-    "  --database URL         or a database, opened read-only: sqlite:PATH or postgresql://user@host:port/db\n"
-    "  --query SQL            the query giving the addressees (with --database)\n"
-    "  --columns MAPPING      where each part of the address is, e.g. name=FullName,zip=Zip5;\n"
-    "                         parts: name street1 street2 city state zip imb (default: a column of that name;\n"
-    "                         street2 and imb, a whole Intelligent Mail tracking code, may be absent)\n"
+    "the same envelope as the single one, into one PDF, one PNG per envelope, or one print job.\n\n";
+
+const char outputHelp[] =
     "  --pdf FILE             write one PDF (it appears only when complete)\n"
     "  --png-dir DIR          write envelope.png, envelope-2.png, ... into DIR\n"
     "  --printer QUEUE        one print job on this CUPS queue, sent once the whole job is made\n"
     "                         (default: the CUPS default destination, or Envelope.pdf here when there is none)\n"
     "  --wait [SECONDS]       follow the print job until it has printed, at most SECONDS (default 120)\n"
-    "  --on-bad-record WHAT   a record with a ZIP that is not 5 or 9 digits, no name, or more than four address\n"
-    "                         lines: print (default; printed without a barcode), skip, or stop (the whole\n"
-    "                         input is checked first and nothing is made when any record is bad)\n";
+    "  --on-bad-record WHAT   a record with a ZIP that is not 5 or 9 digits, no name, no city or state, more\n"
+    "                         than four address lines, or a line too long for its box at 8 pt: print (default;\n"
+    "                         printed without a barcode, at 8 pt cut at the box's edge), skip, or stop (the\n"
+    "                         whole input is checked first and nothing is made when any record is bad)\n"
+    "  --on-duplicate WHAT    the same addressee again (name, delivery line and ZIP, compared in Pub 28\n"
+    "                         style): print (default) or skip; either way listed with the first's record\n"
+    "  --sort zip             make the envelopes in ZIP Code order, for presort (records keep their numbers)\n";
 
 const char helpTail[] =
-    "\nBad records are listed on standard error. Progress shows there when it is a terminal; a summary\n"
+    "\nBad records, and warnings of the postal rules (see envelope check --help), are listed on standard error. Progress shows there when it is a terminal; a summary\n"
     "line always ends the run. Exit status: 0 done, 1 failed or stopped, 2 bad usage, 130 interrupted.\n";
 
 using Policy = envelope::BatchEnvelopeReport::BadRecords;
 
+using Duplicates = envelope::BatchEnvelopeReport::Duplicates;
+
 struct Invocation {
-    QString csv;
-    QString database;
-    QString query;
-    envelope::ColumnMapping columns;
+    SourceOptions::Source source;
     Policy policy = Policy::Print;
+    Duplicates duplicates = Duplicates::Print;
+    bool sortByZip = false;
+    QString addressStyle;
     OutputOptions::Output output;
     envelope::MailSettings mail;
 };
@@ -68,46 +71,39 @@ struct Invocation {
 using UsageError = OptionParser::UsageError;
 
 struct Options {
-    QCommandLineOption csv = OptionParser::withValue("csv", "FILE");
-    QCommandLineOption database = OptionParser::withValue("database", "URL");
-    QCommandLineOption query = OptionParser::withValue("query", "SQL");
-    QCommandLineOption columns = OptionParser::withValue("columns", "MAPPING");
+    SourceOptions source;
     QCommandLineOption onBad = OptionParser::withValue("on-bad-record", "WHAT");
+    QCommandLineOption onDuplicate = OptionParser::withValue("on-duplicate", "WHAT");
+    QCommandLineOption sort = OptionParser::withValue("sort", "zip");
     OutputOptions output{OutputOptions::Pictures::Folder};
     MailOptions mail;
 
     QList<QCommandLineOption> all() const
     {
-        return QList<QCommandLineOption>{csv, database, query, columns, onBad} + output.all() + mail.all();
+        return source.all() + QList<QCommandLineOption>{onBad, onDuplicate, sort} + output.all() + mail.all();
     }
 };
 
-void readSource(const OptionParser &parser, const Options &o, Invocation &inv)
+// What a duplicate does, and the order of the envelopes.
+void readDuplicatesAndOrder(const OptionParser &parser, const Options &o, Invocation &inv)
 {
-    if (parser.isSet(o.csv) == parser.isSet(o.database))
-        throw UsageError{QStringLiteral("give either --csv FILE or --database URL with --query SQL")};
-    if (parser.isSet(o.csv)) {
-        if (parser.isSet(o.query))
-            throw UsageError{QStringLiteral("--query goes with --database, not with --csv")};
-        inv.csv = parser.value(o.csv);
-    } else {
-        if (!parser.isSet(o.query))
-            throw UsageError{QStringLiteral("--database needs --query SQL")};
-        inv.database = parser.value(o.database);
-        inv.query = parser.value(o.query);
+    if (parser.isSet(o.onDuplicate)) {
+        const QString v = parser.value(o.onDuplicate);
+        if (v != QLatin1String("print") && v != QLatin1String("skip"))
+            throw UsageError{QStringLiteral("--on-duplicate \"%1\": give print or skip").arg(v)};
+        inv.duplicates = v == QLatin1String("skip") ? Duplicates::Skip : Duplicates::Print;
+    }
+    if (parser.isSet(o.sort)) {
+        if (parser.value(o.sort) != QLatin1String("zip"))
+            throw UsageError{QStringLiteral("--sort \"%1\": the envelopes sort by zip").arg(parser.value(o.sort))};
+        inv.sortByZip = true;
     }
 }
 
-// Where each part of the address is, and what a bad record does.
+// What a bad record does.
 void readRecordRules(const OptionParser &parser, const Options &o, Invocation &inv)
 {
-    if (parser.isSet(o.columns)) {
-        try {
-            inv.columns = envelope::ColumnMapping::parse(parser.value(o.columns));
-        } catch (const engine::EngineError &e) {
-            throw UsageError{e.message()};
-        }
-    }
+    readDuplicatesAndOrder(parser, o, inv);
     if (!parser.isSet(o.onBad))
         return;
     const QString v = parser.value(o.onBad);
@@ -131,18 +127,17 @@ bool parse(const QStringList &arguments, Invocation &inv)
     args.removeAt(1); // "batch"
     if (!parser.parse(args))
         return false;
-    parser.requireValue(o.csv, "a file name");
-    parser.requireValue(o.database, "a URL");
-    parser.requireValue(o.query, "a query");
-    readSource(parser, o, inv);
+    inv.source = o.source.read(parser);
     readRecordRules(parser, o, inv);
     inv.output = o.output.read(parser);
     inv.mail = o.mail.read(parser);
+    inv.addressStyle = o.mail.addressStyle(parser);
     return true;
 }
 
 const CommandUsage usage(QStringLiteral("envelope batch"), BatchCommand::usageLine,
-                         QString::fromLatin1(helpText) + QLatin1String(MailOptions::helpText) + QLatin1String(helpTail));
+                         QString::fromLatin1(helpText) + QLatin1String(SourceOptions::helpText) + QLatin1String(outputHelp) +
+                             QLatin1String(MailOptions::helpText) + QLatin1String(helpTail));
 
 QString describeOutcome(const engine::PrintOutcome &outcome, const QString &pngDir)
 {
@@ -162,21 +157,16 @@ QString describeOutcome(const engine::PrintOutcome &outcome, const QString &pngD
     return QStringLiteral("nothing printed");
 }
 
-std::unique_ptr<envelope::AddresseeSource> openSource(const Invocation &inv)
-{
-    if (!inv.csv.isEmpty())
-        return std::make_unique<envelope::CsvAddresseeSource>(inv.csv, inv.columns);
-    return std::make_unique<envelope::DatabaseAddresseeSource>(inv.database, inv.query, inv.columns);
-}
-
 // Bad records as notes above the progress bar; the bar; Ctrl-C.
 envelope::BatchEnvelopeReport::Listener listenerFor(ProgressMeter &meter)
 {
     envelope::BatchEnvelopeReport::Listener listener;
     listener.badRecord = [&meter](const envelope::AddresseeRecord &r, const QStringList &problems) {
-        const QString where = r.line > 0 ? QStringLiteral("record %1 (line %2)").arg(r.number).arg(r.line)
-                                         : QStringLiteral("record %1").arg(r.number);
-        meter.note(CommandIo::message(QStringLiteral("%1: %2").arg(where, problems.join(QStringLiteral("; ")))));
+        meter.note(CommandIo::message(QStringLiteral("%1: %2").arg(SourceOptions::place(r), problems.join(QStringLiteral("; ")))));
+    };
+    listener.checked = [&meter](const envelope::AddresseeRecord &r, const envelope::AddresseeValidator::Verdict &v) {
+        if (!v.warnings.isEmpty())
+            meter.note(CommandIo::message(QStringLiteral("%1: warning: %2").arg(SourceOptions::place(r), v.warnings.join(QStringLiteral("; ")))));
     };
     listener.progress = [&meter](const envelope::BatchEnvelopeReport::Tally &t, double fraction) {
         meter.update(t.printed + t.skipped, fraction);
@@ -197,9 +187,13 @@ struct BatchCommand::Private {
         const InterruptGuard interrupts;
         ProgressMeter meter(io.err, ::isatty(::fileno(io.err)) == 1);
         try {
-            const std::unique_ptr<envelope::AddresseeSource> source = openSource(inv);
+            const std::unique_ptr<envelope::AddresseeSource> source = inv.source.open();
             if (!inv.output.pngDir.isEmpty() && !QDir().mkpath(inv.output.pngDir))
                 throw engine::EngineError(QStringLiteral("Cannot make the folder %1.").arg(inv.output.pngDir));
+            if (inv.sortByZip) {
+                envelope::SortedAddresseeSource sorted(*source);
+                return runBatch(inv, sorted, meter);
+            }
             return runBatch(inv, *source, meter);
         } catch (const std::exception &e) {
             return reportFailure(inv, meter, e);
@@ -209,6 +203,9 @@ struct BatchCommand::Private {
     int runBatch(const Invocation &inv, envelope::AddresseeSource &source, ProgressMeter &meter) const
     {
         envelope::BatchEnvelopeReport report(api, source, inv.policy, listenerFor(meter));
+        report.setMailSettings(inv.mail);
+        report.setAddressStyle(inv.addressStyle);
+        report.setDuplicates(inv.duplicates);
         if (inv.policy == Policy::Stop) {
             if (const qint64 bad = report.checkInput()) {
                 meter.clear();
@@ -216,7 +213,6 @@ struct BatchCommand::Private {
                 return ExitStatus::failed;
             }
         }
-        report.setMailSettings(inv.mail);
         report.setDestination(inv.output.destination);
         report.PrintReport(false);
         return summarise(inv, report.tally(), report.lastOutcome(), meter);

@@ -1,4 +1,5 @@
 #include "cli/BatchCommand.h"
+#include "cli/CheckCommand.h"
 #include "cli/CommandIo.h"
 #include "cli/EnvelopeCommand.h"
 #include "cli/PrinterCommand.h"
@@ -34,6 +35,8 @@ int runCommand(const QStringList &arguments)
     const QString word = arguments.value(1);
     if (word == QLatin1String("batch"))
         return cli::BatchCommand(environmentApi(io), io).run(arguments);
+    if (word == QLatin1String("check"))
+        return cli::CheckCommand(environmentApi(io), io).run(arguments);
     if (cli::PrinterCommand::handles(word))
         return cli::PrinterCommand(io).run(arguments);
     return cli::EnvelopeCommand(environmentApi(io), io).run(arguments);

@@ -7,6 +7,8 @@
 #include "folders_settings/modGetParentEXEPath.h"
 #include "reporting_engine/base/EngineError.h"
 
+#include <QHash>
+
 #include <optional>
 
 namespace envelope {
@@ -28,6 +30,11 @@ struct BatchEnvelopeReport::Private {
     qint64 serialsNeeded = 0; // by the last check: good records without a tracking code of their own
     QString hostName;
     MailSettings mailOverrides;
+    QString addressStyle;
+    Duplicates duplicates = Duplicates::Print;
+    AddresseeValidator::Options options;
+    QHash<QString, qint64> firstRecordOf; // by addressee, in this pass
+    bool tellVerdicts = true;             // this pass hands each verdict to the listener
     std::unique_ptr<MailBarcode> mail;
     std::optional<Pending> pending; // the record after the one being printed
 
@@ -56,15 +63,17 @@ struct BatchEnvelopeReport::Private {
         rewindIfUsed();
         tally = Tally();
         serialsNeeded = 0;
+        startPass(reportBad);
         while (true) {
             report.throwIfCancelled();
             const std::optional<AddresseeRecord> record = source.next();
             if (!record)
                 break;
             ++tally.read;
-            const AddresseeValidator::Verdict verdict = AddresseeValidator::check(*record);
+            const auto [verdict, duplicate] = judge(*record);
             if (verdict.good()) {
-                serialsNeeded += record->imb.isEmpty() ? 1 : 0;
+                const bool skipped = duplicate && duplicates == Duplicates::Skip;
+                serialsNeeded += record->imb.isEmpty() && !skipped ? 1 : 0;
             } else {
                 ++tally.bad;
                 if (reportBad && listener.badRecord)
@@ -73,6 +82,32 @@ struct BatchEnvelopeReport::Private {
         }
         source.rewind();
         sourceUsed = false;
+    }
+
+    // Before each pass: the rules as the run prints, and no addressee seen yet.
+    void startPass(bool tell)
+    {
+        tellVerdicts = tell;
+        options.style = AddressStyle::forHost(hostName, addressStyle);
+        options.intelligentMail = (mail ? mail->settings() : MailBarcode::settingsFor(hostName, mailOverrides)).isIntelligentMail();
+        firstRecordOf.clear();
+    }
+
+    // The record's verdict, a duplicate's warning included; true in the pair for a duplicate.
+    std::pair<AddresseeValidator::Verdict, bool> judge(const AddresseeRecord &record)
+    {
+        AddresseeValidator::Verdict verdict = AddresseeValidator::check(record, options);
+        const auto first = firstRecordOf.constFind(verdict.addressee);
+        const bool duplicate = first != firstRecordOf.cend();
+        if (duplicate) {
+            verdict.warnings << QStringLiteral("the same addressee as record %1").arg(*first);
+            verdict.rules << QStringLiteral("duplicate");
+        } else {
+            firstRecordOf.insert(verdict.addressee, record.number);
+        }
+        if (tellVerdicts && listener.checked)
+            listener.checked(record, verdict);
+        return {std::move(verdict), duplicate};
     }
 
     void reserveSerials()
@@ -102,7 +137,7 @@ struct BatchEnvelopeReport::Private {
             if (!record)
                 return std::nullopt;
             ++tally.read;
-            AddresseeValidator::Verdict verdict = AddresseeValidator::check(*record);
+            auto [verdict, duplicate] = judge(*record);
             if (!verdict.good()) {
                 ++tally.bad;
                 if (listener.badRecord)
@@ -116,6 +151,11 @@ struct BatchEnvelopeReport::Private {
                     reportProgress();
                     continue;
                 }
+            }
+            if (duplicate && duplicates == Duplicates::Skip) {
+                ++tally.skipped;
+                reportProgress();
+                continue;
             }
             return Pending{std::move(*record), std::move(verdict)};
         }
@@ -144,6 +184,8 @@ qint64 BatchEnvelopeReport::checkInput()
 }
 
 void BatchEnvelopeReport::setMailSettings(const MailSettings &overrides) { d->mailOverrides = overrides; }
+void BatchEnvelopeReport::setAddressStyle(const QString &style) { d->addressStyle = style; }
+void BatchEnvelopeReport::setDuplicates(Duplicates duplicates) { d->duplicates = duplicates; }
 
 void BatchEnvelopeReport::reportStart()
 {
@@ -168,9 +210,11 @@ void BatchEnvelopeReport::dataInitialize()
     }
     d->reserveSerials();
     d->rewindIfUsed();
-    // A check only holds for the run after it.
+    // A check only holds for the run after it; it has told the verdicts already.
+    const bool told = d->checked;
     d->checked = false;
     d->tally = Tally();
+    d->startPass(!told);
     // The engine prints one page per fetch and stops after the fetch that sets eof,
     // so the run looks one record ahead to know which one is the last.
     d->pending = d->nextPrintable();

@@ -1,5 +1,6 @@
 #include "envelope_report/MailSettings.h"
 
+#include "envelope_report/AddressStyle.h"
 #include "postal/TrackingCode.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/settings/LayeredSettings.h"
@@ -14,6 +15,7 @@ const QString keyServiceType = QStringLiteral("service-type");
 const QString keyBarcodeId = QStringLiteral("barcode-id");
 const QString keySerialFile = QStringLiteral("serial-file");
 const QString keySerial = QStringLiteral("serial");
+const QString keyAddressStyle = QStringLiteral("address-style");
 
 QString *field(MailSettings &s, const QString &key)
 {
@@ -30,14 +32,25 @@ MailSettings fromEntries(const engine::SettingsFile &file, const QString &sectio
     MailSettings s;
     for (const auto &[key, value] : entries) {
         QString *target = field(s, key);
-        const QString reason = target ? MailSettings::problem(key, value)
-                                      : QStringLiteral("no mail setting (barcode, mailer-id, service-type, barcode-id, serial-file)");
+        const bool known = target || key == keyAddressStyle;
+        const QString reason = known ? MailSettings::problem(key, value)
+                                     : QStringLiteral("no mail setting (barcode, mailer-id, service-type, barcode-id, serial-file, address-style)");
         if (!reason.isEmpty())
             throw engine::EngineError(
                 QStringLiteral("%1: %2 = \"%3\": %4.").arg(file.placeOf(section, key), key, value, reason));
-        *target = value;
+        if (target)
+            *target = value;
     }
     return s;
+}
+
+// The section read() takes, checked whole as read() checks it.
+std::optional<engine::LayeredSettings::Entry> sectionFor(const QString &systemFile, const QString &userFile, const QString &hostName)
+{
+    const auto check = [](const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries) {
+        fromEntries(file, section, entries);
+    };
+    return engine::LayeredSettings::find({systemFile, userFile}, {hostName.toUpper(), QStringLiteral("default")}, check);
 }
 
 } // namespace
@@ -64,6 +77,8 @@ QString MailSettings::problem(const QString &key, const QString &value, const QS
         return postal::TrackingCode::barcodeIdProblem(value);
     if (key == keySerial)
         return postal::TrackingCode::serialProblem(value, mailerId);
+    if (key == keyAddressStyle)
+        return AddressStyle::problem(value);
     if (key == keySerialFile)
         return value.isEmpty() ? QStringLiteral("a serial file is a path") : QString();
     return QStringLiteral("no mail setting");
@@ -71,11 +86,19 @@ QString MailSettings::problem(const QString &key, const QString &value, const QS
 
 MailSettings MailSettings::read(const QString &systemFile, const QString &userFile, const QString &hostName)
 {
-    const auto check = [](const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries) {
-        fromEntries(file, section, entries);
-    };
-    const auto entry = engine::LayeredSettings::find({systemFile, userFile}, {hostName.toUpper(), QStringLiteral("default")}, check);
+    const auto entry = sectionFor(systemFile, userFile, hostName);
     return entry ? fromEntries(entry->file, entry->section, entry->entries) : MailSettings();
+}
+
+QString MailSettings::readAddressStyle(const QString &systemFile, const QString &userFile, const QString &hostName)
+{
+    const auto entry = sectionFor(systemFile, userFile, hostName);
+    if (!entry)
+        return QString();
+    for (const auto &[key, value] : entry->entries)
+        if (key == keyAddressStyle)
+            return value;
+    return QString();
 }
 
 void MailSettings::checkComplete() const

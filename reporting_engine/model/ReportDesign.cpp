@@ -35,6 +35,14 @@ Control &ReportDesign::control(const QString &name) const
     throw EngineError(QStringLiteral("The report \"%1\" has no control named %2.").arg(m_title, name));
 }
 
+void ReportDesign::setMinimumPointSize(const QString &textBoxName, double pointSize)
+{
+    textBox(textBoxName); // an unknown box throws
+    if (!(pointSize > 0))
+        throw EngineError(QStringLiteral("Text box %1: a smallest size of %2 pt is no size.").arg(textBoxName).arg(pointSize));
+    m_minimumPointSizes.insert(textBoxName, pointSize);
+}
+
 TextBox &ReportDesign::textBox(const QString &name) const
 {
     Control &c = control(name);

@@ -9,6 +9,7 @@
 #include "reporting_engine/model/TextBox.h"
 #include "reporting_engine/model/TextStyle.h"
 
+#include <QHash>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -52,6 +53,12 @@ public:
     TextBox &textBox(const QString &name) const;
     Barcode &barcode(const QString &name) const;
 
+    // The smallest size the named text box's text shrinks to when it does not fit (then it
+    // is clipped); without one, 60% of its size. Text designed smaller is not enlarged.
+    void setMinimumPointSize(const QString &textBoxName, double pointSize);
+    // 0 when the box has none.
+    double minimumPointSize(const QString &textBoxName) const { return m_minimumPointSizes.value(textBoxName); }
+
     Fields &fields() { return m_fields; }
     const Fields &fields() const { return m_fields; }
 
@@ -68,6 +75,7 @@ private:
     TextStyle m_normal{QStringLiteral("Arial"), 10.0, false, false, Qt::AlignLeft | Qt::AlignTop};
     std::vector<std::unique_ptr<Section>> m_sections;
     Fields m_fields;
+    QHash<QString, double> m_minimumPointSizes;
 };
 
 } // namespace engine

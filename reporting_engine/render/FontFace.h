@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
+
 #include <QRawFont>
 #include <QString>
 #include <QVector>
@@ -11,7 +13,7 @@ namespace engine {
 // A font at one size, measured and drawn in twips with its design metrics (no
 // hinting), so that measuring and every output agree to the twip. Glyphs and
 // advances are cached per character: the same few characters repeat on every page.
-class FontFace {
+class ENGINE_EXPORT FontFace {
 public:
     struct Glyphs {
         QVector<quint32> indexes;

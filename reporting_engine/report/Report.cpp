@@ -75,6 +75,10 @@ Control &Report::control(const QString &name) const { return d->design.control(n
 TextBox &Report::textBox(const QString &name) const { return d->design.textBox(name); }
 Barcode &Report::barcode(const QString &name) const { return d->design.barcode(name); }
 Fields &Report::fields() { return d->design.fields(); }
+void Report::setMinimumTextSize(const QString &textBoxName, double pointSize)
+{
+    d->design.setMinimumPointSize(textBoxName, pointSize);
+}
 const Fields &Report::fields() const { return d->design.fields(); }
 QSizeF Report::pageSizeTwips() const { return d->design.pageSizeTwips(); }
 

@@ -63,6 +63,10 @@ public:
     Fields &fields();
     const Fields &fields() const;
 
+    // The named text box's text never shrinks below pointSize to fit its box: what does
+    // not fit then is clipped at the box's edge. Without it, text shrinks to 60% of its size.
+    void setMinimumTextSize(const QString &textBoxName, double pointSize);
+
     // The page as it prints now: the paper of the printer settings turned by the orientation.
     QSizeF pageSizeTwips() const;
 
