@@ -75,7 +75,59 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"TrackingCodeSecondDigitOver4", withImb(rec("97301"), "05234567094987654321"), QStringLiteral("97301"), QVariant(),
             "second digit must be 0 to 4"},
         Row{"TrackingCodeWithRouting", withImb(rec("97301"), "01234567094987654321-97301"), QStringLiteral("97301"), QVariant(),
-            "must be 20 digits"}),
+            "must be 20 digits"},
+        // DMM 202.1.2: never below 8 pt, so a line too wide for the box at 8 pt is bad.
+        Row{"TooWideAtEightPoint", rec("97301", "Ann Lee", "12345 North Southwest Extraordinarily Long Boulevard Apartment 1234"),
+            QStringLiteral("97301"), QVariant(), "line 2 is 67 characters; at 8 pt the box holds about 49"},
+        Row{"NoCity", rec("97301", "Ann Lee", "9 Elm St.", "", ""), QStringLiteral("97301"), QVariant(), "the last line lacks the city"}),
     [](const auto &row) { return std::string(row.param.name); });
+
+// What the readers may stumble on; the record still prints with its barcode.
+struct WarningRow {
+    const char *name;
+    AddresseeRecord record;
+    AddresseeValidator::Options options;
+    const char *warning;
+    const char *rule;
+};
+
+void PrintTo(const WarningRow &row, std::ostream *os) { *os << row.name; }
+
+AddresseeRecord inState(AddresseeRecord r, const char *state)
+{
+    r.state = QString::fromUtf8(state);
+    return r;
+}
+
+class Warnings : public ::testing::TestWithParam<WarningRow> {};
+
+TEST_P(Warnings, ListTheRuleAndStillPrint)
+{
+    const auto v = AddresseeValidator::check(GetParam().record, GetParam().options);
+    EXPECT_TRUE(v.good()) << qPrintable(v.problems.join(QLatin1Char('|')));
+    EXPECT_TRUE(v.warnings.join(QLatin1Char('|')).contains(QLatin1String(GetParam().warning))) << qPrintable(v.warnings.join(QLatin1Char('|')));
+    EXPECT_EQ(v.rules, QStringList{QString::fromUtf8(GetParam().rule)});
+}
+
+using Style = envelope::AddressStyle::Kind;
+
+INSTANTIATE_TEST_SUITE_P(
+    Addressee, Warnings,
+    ::testing::Values(
+        WarningRow{"LongerThanTheReadersTake", rec("97301", "Ann Lee", "9 Elm St.", "Building 12 Floor 3 Room 4567 Door B East"), {},
+                   "line 3 is 41 characters; the address readers take 40", "line length"},
+        WarningRow{"ZipOfAnotherState", inState(rec("02108"), "NY"), {}, "the ZIP code 02108 is in MA, not in NY", "ZIP and state"},
+        WarningRow{"StateNameCounts", inState(rec("02108"), "New York"), {Style::Pub28, false}, "is in MA, not in NY", "ZIP and state"},
+        WarningRow{"NoState", inState(rec("97301"), "Oz"), {}, "the state \"Oz\" is no USPS state code or name", "ZIP and state"}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(Pub28Block, IsUpperCaseAbbreviatedWithTheStateCode)
+{
+    AddresseeRecord r = rec("99501", "Orrin Vask", "123 Here Road", "Apartment 4", "Anchorage");
+    r.state = QStringLiteral("Alaska");
+    const auto v = AddresseeValidator::check(r, {Style::Pub28, false});
+    EXPECT_EQ(v.addressBlock, QStringLiteral("ORRIN VASK\r\n123 HERE RD\r\nAPT 4\r\nANCHORAGE AK 99501"));
+    EXPECT_TRUE(v.warnings.isEmpty()) << qPrintable(v.warnings.join(QLatin1Char('|')));
+}
 
 } // namespace
