@@ -52,6 +52,10 @@ EnvelopePage::EnvelopePage(engine::Report &report) : m_report(report)
     // The readers' smallest type; a block that needs less is cut at the box's edge and
     // reported (AddresseeBox). The return address is not read by machines.
     m_report.setMinimumTextSize(addressBox, postal::ReaderRules::minimumPointSize);
+    // Where the readers look for the block, wherever a printer's profile moves the page.
+    const auto paper = engine::PaperCatalog::paper(EnvelopeLayout::paperSize);
+    m_report.setPlacementArea(addressBox, postal::ReaderRules::ocrReadArea(QSizeF(paper->heightTwips, paper->widthTwips)),
+                              QStringLiteral("the OCR read area"));
 }
 
 void EnvelopePage::setUpPaper(bool intelligentMail)
