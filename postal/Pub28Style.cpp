@@ -108,7 +108,7 @@ qsizetype Pub28Style::abbreviateUnit(QStringList &w) const
         if (needsNumber != (i + 1 < w.size()))
             continue;
         w[i] = *unit;
-        if (i + 2 < w.size() && w.at(i + 1) == QLatin1String("#"))
+        while (i + 2 < w.size() && w.at(i + 1) == QLatin1String("#"))
             w.removeAt(i + 1); // APT # 4: the designator says it already
         return i;
     }

@@ -17,7 +17,7 @@ if ! [[ $seconds =~ ^[0-9]+$ ]] || ((seconds < 1)); then
 fi
 targets=("$@")
 if ((${#targets[@]} == 0)); then
-  targets=(fuzz_private_profile fuzz_registry_hive fuzz_wine_path fuzz_envelope_args fuzz_batch_args fuzz_csv_records)
+  targets=(fuzz_private_profile fuzz_registry_hive fuzz_wine_path fuzz_envelope_args fuzz_batch_args fuzz_csv_records fuzz_pub28_style)
 fi
 
 cmake --preset fuzz >/dev/null

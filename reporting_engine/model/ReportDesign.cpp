@@ -58,19 +58,19 @@ void ReportDesign::checkPlacementAreas(const PagePlacement &placement) const
     const QTransform moved = placement.transform(page);
     const QTransform turned = PagePlacement{0, 0, placement.rotated180}.transform(page);
     const std::vector<std::pair<QString, QRectF>> onPage = boxes();
-    for (const auto &[name, area, areaName] : m_placementAreas) {
-        const auto laidOut = std::find_if(onPage.cbegin(), onPage.cend(), [&](const auto &box) { return box.first == name; });
+    for (const PlacementArea &a : m_placementAreas) {
+        const auto laidOut = std::find_if(onPage.cbegin(), onPage.cend(), [&a](const auto &box) { return box.first == a.control; });
         const QRectF box = moved.mapRect(laidOut->second);
         // A hair's tolerance: inches typed with three decimals don't land on whole twips.
-        if (!turned.mapRect(area).adjusted(-0.5, -0.5, 0.5, 0.5).contains(box))
+        if (!turned.mapRect(a.area).adjusted(-0.5, -0.5, 0.5, 0.5).contains(box))
             throw EngineError(QStringLiteral("Moved %1 in right and %2 in down, %3 would leave %4 (%5, %6 to %7, %8 in).")
                                   .arg(twips::toInches(placement.offsetXTwips))
                                   .arg(twips::toInches(placement.offsetYTwips))
-                                  .arg(name, areaName)
-                                  .arg(twips::toInches(area.left()), 0, 'f', 3)
-                                  .arg(twips::toInches(area.top()), 0, 'f', 3)
-                                  .arg(twips::toInches(area.right()), 0, 'f', 3)
-                                  .arg(twips::toInches(area.bottom()), 0, 'f', 3));
+                                  .arg(a.control, a.name)
+                                  .arg(twips::toInches(a.area.left()), 0, 'f', 3)
+                                  .arg(twips::toInches(a.area.top()), 0, 'f', 3)
+                                  .arg(twips::toInches(a.area.right()), 0, 'f', 3)
+                                  .arg(twips::toInches(a.area.bottom()), 0, 'f', 3));
     }
 }
 
