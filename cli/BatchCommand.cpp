@@ -51,8 +51,9 @@ const char outputHelp[] =
     "  --sort zip             make the envelopes in ZIP Code order, for presort (records keep their numbers)\n";
 
 const char helpTail[] =
-    "\nBad records, and warnings of the postal rules (see envelope check --help), are listed on standard error. Progress shows there when it is a terminal; a summary\n"
-    "line always ends the run. Exit status: 0 done, 1 failed or stopped, 2 bad usage, 130 interrupted.\n";
+    "\nBad records, and the postal rules' warnings (see envelope check --help), are listed on standard\n"
+    "error. Progress shows there when it is a terminal; a summary line always ends the run.\n"
+    "Exit status: 0 done, 1 failed or stopped, 2 bad usage, 130 interrupted.\n";
 
 using Policy = envelope::BatchEnvelopeReport::BadRecords;
 

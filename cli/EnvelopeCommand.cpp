@@ -24,7 +24,8 @@ const char usageLine[] = "Usage: envelope [--name TEXT] [--street1 TEXT] [--stre
                          "                [--zip NUMBER] [--sql TEXT [--database URL]] [--printer QUEUE [--wait [SECONDS]] | --pdf FILE | --png FILE]\n"
                          "                [--barcode postnet|imb] [--mailer-id DIGITS] [--service-type DIGITS] [--barcode-id DIGITS] [--serial NUMBER]\n"
                          "                [--address-style as-given|pub28]\n"
-                         "       envelope printers | printer-profile QUEUE [...] | calibrate (--printer QUEUE | --pdf FILE)\n";
+                         "       envelope printers | printer-profile QUEUE [...] | calibrate (--printer QUEUE | --pdf FILE)\n"
+                         "       envelope check (--csv FILE | --database URL --query SQL) [...]: the postal rules, nothing printed\n";
 
 const char helpText[] =
     "Prints one No. 10 envelope: the addressee block, the postal barcode of its ZIP code and the\n"
