@@ -326,10 +326,4 @@ INSTANTIATE_TEST_SUITE_P(
                  "edge: line 2 is 67 characters; at 8 pt the box holds about 49."}),
     [](const auto &row) { return std::string(row.param.name); });
 
-TEST_F(EnvelopeFixture, AnUnknownAddressStyleIsRefused)
-{
-    auto report = makeReport();
-    EXPECT_THROW(report->setAddressStyle(QStringLiteral("fancy")), engine::EngineError);
-}
-
 } // namespace

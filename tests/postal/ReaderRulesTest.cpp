@@ -92,11 +92,6 @@ INSTANTIATE_TEST_SUITE_P(
                       AreaRow{"RightOfTheHalfInch", inches(7.1, 2, 2, 0.5), false}),
     byName);
 
-TEST(BarcodeClearZone, IsTheBottomFiveEighthsOfTheRightmostFourAndThreeQuarters)
-{
-    EXPECT_EQ(ReaderRules::barcodeClearZone(letter), inches(4.75, 3.5, 4.75, 0.625));
-}
-
 struct DistanceRow {
     const char *name;
     double gapInches;

@@ -368,14 +368,6 @@ INSTANTIATE_TEST_SUITE_P(Report, TextSizeFloor,
                                            FloorRow{"NotEnlarged", 12, 10}),
                          [](const auto &row) { return std::string(row.param.name); });
 
-TEST(TextSizeFloor, OfAnUnknownBoxOrNoSizeIsRefused)
-{
-    Report report(QStringLiteral("Floor"));
-    report.addSection(QStringLiteral("Detail"), 1440).add<TextBox>(QStringLiteral("Box"), QRectF(0, 0, 1440, 720), TextStyle{});
-    EXPECT_THROW(report.setMinimumTextSize(QStringLiteral("Nope"), 8), EngineError);
-    EXPECT_THROW(report.setMinimumTextSize(QStringLiteral("Box"), 0), EngineError);
-}
-
 } // namespace
 
 namespace {
