@@ -95,8 +95,9 @@ AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r, 
         refuse(v, QStringLiteral("lines"), {QStringLiteral("the address takes %1 lines; the box holds %2").arg(lines).arg(addressBoxLines)});
     checkReaders(v, r, zip, options);
 
-    const AddresseeRecord pub28 = AddressStyle::applied(AddressStyle::Kind::Pub28, r);
-    v.addressee = QStringList{pub28.name, pub28.street1, pub28.street2, zip.digits().left(5)}.join(QLatin1Char('\n'));
+    const postal::Pub28Style &pub28 = postal::Pub28Style::standard();
+    v.addressee = QStringList{pub28.plain(r.name), pub28.deliveryLine(r.street1), pub28.deliveryLine(r.street2), zip.digits().left(5)}
+                      .join(QLatin1Char('\n'));
 
     if (v.good())
         v.barcodeValue = zip.routingDigits();

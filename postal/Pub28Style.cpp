@@ -13,7 +13,7 @@ bool hasDigit(const QString &word)
 
 // §212: periods and apostrophes go without a trace (P.O., O'NEIL); other punctuation
 // parts words. A hyphen stays inside a word with a digit (ZIP+4, 1-B, 123-45).
-QString withoutPunctuation(const QString &upper)
+QStringList withoutPunctuation(const QString &upper)
 {
     QString out;
     out.reserve(upper.size());
@@ -31,11 +31,14 @@ QString withoutPunctuation(const QString &upper)
         else
             out += QLatin1Char(' ');
     }
-    QStringList words = out.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    for (QString &w : words)
-        if (!hasDigit(w))
-            w.replace(QLatin1Char('-'), QLatin1Char(' '));
-    return words.join(QLatin1Char(' ')).simplified();
+    QStringList words;
+    for (QString &w : out.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
+        if (!w.contains(QLatin1Char('-')) || hasDigit(w))
+            words << std::move(w);
+        else
+            words << w.split(QLatin1Char('-'), Qt::SkipEmptyParts);
+    }
+    return words;
 }
 
 void checkAbbreviation(const PostalTable &t, const QStringList &row)
@@ -83,7 +86,7 @@ const Pub28Style &Pub28Style::standard()
 
 QStringList Pub28Style::words(const QString &text) const
 {
-    return withoutPunctuation(text.toUpper()).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    return withoutPunctuation(text.toUpper());
 }
 
 QString Pub28Style::plain(const QString &text) const { return words(text).join(QLatin1Char(' ')); }
@@ -97,19 +100,22 @@ QString Pub28Style::state(const QString &text) const
 // The secondary unit (§213): a designator that starts the line (a street2 of its own) or
 // follows the street suffix, with its number when it needs one. Returns where it starts,
 // or the word count when there is none. Looking only there keeps FRONT ST and LOT LN whole.
-qsizetype Pub28Style::abbreviateUnit(QStringList &w) const
+qsizetype Pub28Style::abbreviateUnit(QStringList &w, std::vector<bool> &isSuffix) const
 {
     for (qsizetype i = 0; i < w.size(); ++i) {
-        const bool afterSuffix = i >= 2 && m_suffixes.contains(w.at(i - 1));
+        if (i != 0 && !(i >= 2 && isSuffix[size_t(i - 1)]))
+            continue;
         const auto unit = m_units.constFind(w.at(i));
-        if ((i != 0 && !afterSuffix) || unit == m_units.cend())
+        if (unit == m_units.cend())
             continue;
         const bool needsNumber = m_unitNeedsNumber.value(*unit);
         if (needsNumber != (i + 1 < w.size()))
             continue;
         w[i] = *unit;
-        while (i + 2 < w.size() && w.at(i + 1) == QLatin1String("#"))
+        while (i + 2 < w.size() && w.at(i + 1) == QLatin1String("#")) {
             w.removeAt(i + 1); // APT # 4: the designator says it already
+            isSuffix.erase(isSuffix.begin() + i + 1);
+        }
         return i;
     }
     return w.size();
@@ -118,12 +124,12 @@ qsizetype Pub28Style::abbreviateUnit(QStringList &w) const
 // The suffix is the last suffix word before the unit, not the house number nor the only
 // name word (123 ST is a street named ST... rather than no name at all). A directional
 // just after the number and before more name, or just after the suffix, is abbreviated.
-void Pub28Style::abbreviateSuffixAndDirectionals(QStringList &w, qsizetype unitAt) const
+void Pub28Style::abbreviateSuffixAndDirectionals(QStringList &w, const std::vector<bool> &isSuffix, qsizetype unitAt) const
 {
     const qsizetype first = !w.isEmpty() && hasDigit(w.at(0)) ? 1 : 0;
     qsizetype suffixAt = -1;
     for (qsizetype i = unitAt - 1; i > first; --i) {
-        if (m_suffixes.contains(w.at(i))) {
+        if (isSuffix[size_t(i)]) {
             suffixAt = i;
             break;
         }
@@ -141,8 +147,11 @@ void Pub28Style::abbreviateSuffixAndDirectionals(QStringList &w, qsizetype unitA
 QString Pub28Style::deliveryLine(const QString &text) const
 {
     QStringList w = words(text);
-    const qsizetype unitAt = abbreviateUnit(w);
-    abbreviateSuffixAndDirectionals(w, unitAt);
+    std::vector<bool> isSuffix(size_t(w.size()));
+    for (qsizetype i = 1; i < w.size(); ++i) // the first word is the number or a unit, never the suffix
+        isSuffix[size_t(i)] = m_suffixes.contains(w.at(i));
+    const qsizetype unitAt = abbreviateUnit(w, isSuffix);
+    abbreviateSuffixAndDirectionals(w, isSuffix, unitAt);
     return w.join(QLatin1Char(' '));
 }
 

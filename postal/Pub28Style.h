@@ -4,6 +4,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <vector>
+
 namespace postal {
 
 // An address written as USPS Publication 28 asks: upper case (§211), no punctuation but
@@ -28,8 +30,9 @@ public:
 
 private:
     QStringList words(const QString &text) const;
-    void abbreviateSuffixAndDirectionals(QStringList &w, qsizetype unitAt) const;
-    qsizetype abbreviateUnit(QStringList &w) const;
+    // isSuffix: whether each word is a street suffix, looked up once for both.
+    void abbreviateSuffixAndDirectionals(QStringList &w, const std::vector<bool> &isSuffix, qsizetype unitAt) const;
+    qsizetype abbreviateUnit(QStringList &w, std::vector<bool> &isSuffix) const;
 
     QHash<QString, QString> m_suffixes;   // every spelling -> standard abbreviation
     QHash<QString, QString> m_units;      // name or abbreviation -> abbreviation
