@@ -46,20 +46,20 @@ QString zipProblem(const postal::ZipCode &zip, const QString &given)
 }
 
 // The readers' rules on the block as it prints (postal::ReaderRules, AddresseeBox).
-void checkReaders(AddresseeValidator::Verdict &v, const AddresseeRecord &r, const postal::ZipCode &zip,
+void checkReaders(AddresseeValidator::Verdict &v, const QStringList &lines, const AddresseeRecord &r, const postal::ZipCode &zip,
                   const AddresseeValidator::Options &options)
 {
-    refuse(v, QStringLiteral("8 pt"), AddresseeBox::fitProblems(v.addressBlock));
+    refuse(v, QStringLiteral("8 pt"), AddresseeBox::fitProblems(lines));
     if (const QString why = postal::ReaderRules::lastLineProblem(r.city, r.state); !why.isEmpty())
         refuse(v, QStringLiteral("last line"), {why});
-    warn(v, QStringLiteral("line length"), postal::ReaderRules::lineProblems(engine::PageRenderer::splitLines(v.addressBlock)));
+    warn(v, QStringLiteral("line length"), postal::ReaderRules::lineProblems(lines));
     if (options.intelligentMail) {
-        if (const QString why = AddresseeBox::intelligentMailDistanceProblem(v.addressBlock); !why.isEmpty())
+        if (const QString why = AddresseeBox::intelligentMailDistanceProblem(lines.size()); !why.isEmpty())
             refuse(v, QStringLiteral("barcode distance"), {why});
     }
     if (zip.isValid() && !r.state.isEmpty()) {
         const postal::Pub28Style &pub28 = postal::Pub28Style::standard();
-        const QString state = pub28.state(r.state);
+        const QString state = pub28.isStateCode(r.state) ? r.state : pub28.state(r.state);
         const QString why = pub28.isStateCode(state)
                                 ? postal::ZipStateTable::standard().mismatch(state, zip.digits())
                                 : QStringLiteral("the state \"%1\" is no USPS state code or name").arg(r.state);
@@ -90,10 +90,11 @@ AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r, 
     v.zipText = zip.printed();
 
     v.addressBlock = AddressBlock::compose(r, v.zipText, options.style);
-    const int lines = AddressBlock::lineCount(v.addressBlock);
-    if (lines > addressBoxLines)
-        refuse(v, QStringLiteral("lines"), {QStringLiteral("the address takes %1 lines; the box holds %2").arg(lines).arg(addressBoxLines)});
-    checkReaders(v, r, zip, options);
+    const QStringList lines = engine::PageRenderer::splitLines(v.addressBlock);
+    if (lines.size() > addressBoxLines)
+        refuse(v, QStringLiteral("lines"),
+               {QStringLiteral("the address takes %1 lines; the box holds %2").arg(lines.size()).arg(addressBoxLines)});
+    checkReaders(v, lines, r, zip, options);
 
     const postal::Pub28Style &pub28 = postal::Pub28Style::standard();
     v.addressee = QStringList{pub28.plain(r.name), pub28.deliveryLine(r.street1), pub28.deliveryLine(r.street2), zip.digits().left(5)}

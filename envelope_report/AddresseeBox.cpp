@@ -35,10 +35,11 @@ double blockHeight(const engine::FontFace &f, qsizetype lines)
 
 } // namespace
 
-QStringList AddresseeBox::fitProblems(const QString &block)
+QStringList AddresseeBox::fitProblems(const QString &block) { return fitProblems(engine::PageRenderer::splitLines(block)); }
+
+QStringList AddresseeBox::fitProblems(const QStringList &lines)
 {
     const engine::FontFace &f = smallestFace();
-    const QStringList lines = engine::PageRenderer::splitLines(block);
     const double width = box().rectTwips.width();
     const QString size = QStringLiteral("%1 pt").arg(postal::ReaderRules::minimumPointSize);
     QStringList out;
@@ -60,9 +61,8 @@ QStringList AddresseeBox::fitProblems(const QString &block)
     return out;
 }
 
-QString AddresseeBox::intelligentMailDistanceProblem(const QString &block)
+QString AddresseeBox::intelligentMailDistanceProblem(qsizetype lines)
 {
-    const qsizetype lines = engine::PageRenderer::splitLines(block).size();
     const double lastLineBottom = box().rectTwips.top() + blockHeight(smallestFace(), lines);
     return postal::ReaderRules::barcodeDistanceProblem(lastLineBottom, EnvelopeLayout::intelligentMailBox().top());
 }

@@ -14,9 +14,11 @@ public:
     // one for too many lines ("line 2 is 67 characters; at 8 pt the box holds about 52");
     // none when it fits.
     static QStringList fitProblems(const QString &block);
-    // Why the Intelligent Mail barcode's box lies too far below the block's last line;
+    // The same for the block's lines as the page breaks them (engine::PageRenderer::splitLines).
+    static QStringList fitProblems(const QStringList &lines);
+    // Why the Intelligent Mail barcode's box lies too far below the last of the block's lines;
     // empty when it does not. Measured at the smallest size, where the gap is widest.
-    static QString intelligentMailDistanceProblem(const QString &block);
+    static QString intelligentMailDistanceProblem(qsizetype lines);
 };
 
 } // namespace envelope
