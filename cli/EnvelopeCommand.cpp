@@ -23,7 +23,9 @@ namespace {
 const char usageLine[] = "Usage: envelope [--name TEXT] [--street1 TEXT] [--street2 TEXT] [--city TEXT] [--state TEXT]\n"
                          "                [--zip NUMBER] [--sql TEXT [--database URL]] [--printer QUEUE [--wait [SECONDS]] | --pdf FILE | --png FILE]\n"
                          "                [--barcode postnet|imb] [--mailer-id DIGITS] [--service-type DIGITS] [--barcode-id DIGITS] [--serial NUMBER]\n"
-                         "       envelope printers | printer-profile QUEUE [...] | calibrate (--printer QUEUE | --pdf FILE)\n";
+                         "                [--address-style as-given|pub28]\n"
+                         "       envelope printers | printer-profile QUEUE [...] | calibrate (--printer QUEUE | --pdf FILE)\n"
+                         "       envelope check (--csv FILE | --database URL --query SQL) [...]: the postal rules, nothing printed\n";
 
 const char helpText[] =
     "Prints one No. 10 envelope: the addressee block, the postal barcode of its ZIP code and the\n"
@@ -59,6 +61,7 @@ struct Invocation {
     QString database;
     OutputOptions::Output output;
     envelope::MailSettings mail;
+    QString addressStyle;
 };
 
 using UsageError = OptionParser::UsageError;
@@ -121,6 +124,7 @@ bool parse(const QStringList &arguments, Invocation &inv)
     readQuery(parser, o, inv);
     inv.output = o.output.read(parser);
     inv.mail = o.mail.read(parser);
+    inv.addressStyle = o.mail.addressStyle(parser);
     return true;
 }
 
@@ -173,6 +177,7 @@ struct EnvelopeCommand::Private {
         if (inv.sql)
             report->SQL = *inv.sql;
         report->mailSettings = inv.mail;
+        report->setAddressStyle(inv.addressStyle);
         report->setDestination(inv.output.destination);
         report->PrintReport(false);
         return report->lastOutcome();

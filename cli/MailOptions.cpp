@@ -1,5 +1,7 @@
 #include "cli/MailOptions.h"
 
+#include "envelope_report/AddressStyle.h"
+
 namespace cli {
 
 const char MailOptions::helpText[] =
@@ -8,7 +10,10 @@ const char MailOptions::helpText[] =
     "  --service-type DIGITS its service type (3 digits)\n"
     "  --barcode-id DIGITS   its barcode ID (2 digits, default 00)\n"
     "  --serial NUMBER       its serial, from the Mailer ID's counter when not given (a batch: the first,\n"
-    "                        one more per envelope); these win over mail.conf\n";
+    "                        one more per envelope)\n"
+    "  --address-style STYLE the addressee block as-given (default) or pub28: upper case, no punctuation,\n"
+    "                        USPS abbreviations and the state's code (USPS Publication 28);\n"
+    "                        these win over mail.conf\n";
 
 envelope::MailSettings MailOptions::read(const OptionParser &parser) const
 {
@@ -28,6 +33,16 @@ envelope::MailSettings MailOptions::read(const OptionParser &parser) const
     take(m_barcodeId, s.barcodeId, QString());
     take(m_serial, s.serial, s.mailerId);
     return s;
+}
+
+QString MailOptions::addressStyle(const OptionParser &parser) const
+{
+    if (!parser.isSet(m_addressStyle))
+        return QString();
+    const QString value = parser.value(m_addressStyle);
+    if (const QString reason = envelope::AddressStyle::problem(value); !reason.isEmpty())
+        throw OptionParser::UsageError{QStringLiteral("--address-style \"%1\": %2").arg(value, reason)};
+    return value;
 }
 
 } // namespace cli

@@ -14,9 +14,11 @@ class MailOptions {
 public:
     static const char helpText[];
 
-    QList<QCommandLineOption> all() const { return {m_barcode, m_mailerId, m_serviceType, m_barcodeId, m_serial}; }
+    QList<QCommandLineOption> all() const { return {m_barcode, m_mailerId, m_serviceType, m_barcodeId, m_serial, m_addressStyle}; }
     // Throws OptionParser::UsageError.
     envelope::MailSettings read(const OptionParser &parser) const;
+    // --address-style as-given|pub28; empty when not given (mail.conf's then holds).
+    QString addressStyle(const OptionParser &parser) const;
 
 private:
     QCommandLineOption m_barcode = OptionParser::withValue("barcode", "postnet|imb");
@@ -24,6 +26,7 @@ private:
     QCommandLineOption m_serviceType = OptionParser::withValue("service-type", "DIGITS");
     QCommandLineOption m_barcodeId = OptionParser::withValue("barcode-id", "DIGITS");
     QCommandLineOption m_serial = OptionParser::withValue("serial", "NUMBER");
+    QCommandLineOption m_addressStyle = OptionParser::withValue("address-style", "as-given|pub28");
 };
 
 } // namespace cli

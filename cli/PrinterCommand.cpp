@@ -61,7 +61,8 @@ engine::CupsJobRequest envelopeRequest(const engine::PrinterProfile &profile)
     return request;
 }
 
-// The envelope's boxes must stay on the paper wherever the profile moves them.
+// The envelope's boxes must stay on the paper wherever the profile moves them, and the
+// addressee block where the postal service's readers look for it.
 void checkFitsTheEnvelope(const engine::PrinterProfile &profile)
 {
     const auto paper = engine::PaperCatalog::paper(envelope::EnvelopeLayout::paperSize);
@@ -70,6 +71,7 @@ void checkFitsTheEnvelope(const engine::PrinterProfile &profile)
     for (const envelope::EnvelopeLayout::Box &box : envelope::EnvelopeLayout::boxes())
         boxes.emplace_back(box.name, box.rectTwips);
     engine::Report::checkPlacement(profile.placement(), page, boxes);
+    envelope::EnvelopeLayout::checkReaderPlacement(envelope::EnvelopeLayout::boxes(), profile.placement());
 }
 
 QString describeProfile(const engine::PrinterProfile &profile, const engine::PrinterProfiles &profiles)

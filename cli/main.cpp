@@ -1,8 +1,9 @@
 #include "cli/BatchCommand.h"
 #include "cli/CommandIo.h"
 #include "cli/EnvelopeCommand.h"
-#include "cli/runs/JournalCommand.h"
 #include "cli/PrinterCommand.h"
+#include "cli/runs/CheckCommand.h"
+#include "cli/runs/JournalCommand.h"
 #include "cli/runs/ReprintCommand.h"
 #include "platform/TerminalMessagePresenter.h"
 #include "platform/WindowsApi.h"
@@ -40,6 +41,8 @@ int runCommand(const QStringList &arguments)
         return cli::ReprintCommand(environmentApi(io), io).run(arguments);
     if (word == QLatin1String("journal"))
         return cli::JournalCommand(io).run(arguments);
+    if (word == QLatin1String("check"))
+        return cli::CheckCommand(environmentApi(io), io).run(arguments);
     if (cli::PrinterCommand::handles(word))
         return cli::PrinterCommand(io).run(arguments);
     return cli::EnvelopeCommand(environmentApi(io), io).run(arguments);

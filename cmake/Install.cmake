@@ -184,6 +184,16 @@ configure_file(cmake/korva-envelope.pc.in ${PROJECT_BINARY_DIR}/korva-envelope.p
 install(FILES ${PROJECT_BINARY_DIR}/korva-envelope.pc
   DESTINATION ${ENVELOPE_INSTALL_LIBDIR}/pkgconfig COMPONENT dev)
 
+# --- The USPS tables -----------------------------------------------------------
+# Found from the program or library that reads them, so they go with it into any
+# prefix (the Debian packages' /usr as well as `cmake --install`'s).
+set(KORVA_DATA_DIR ${CMAKE_INSTALL_DATADIR}/korva-envelope)
+file(RELATIVE_PATH _korva_bin_to_data /${CMAKE_INSTALL_BINDIR} /${KORVA_DATA_DIR})
+file(RELATIVE_PATH _korva_lib_to_data /${ENVELOPE_INSTALL_LIBDIR} /${KORVA_DATA_DIR})
+target_compile_definitions(postal PRIVATE POSTAL_BIN_TO_DATA="${_korva_bin_to_data}"
+  POSTAL_LIB_TO_DATA="${_korva_lib_to_data}")
+install(DIRECTORY postal/data/ DESTINATION ${KORVA_DATA_DIR} COMPONENT data FILES_MATCHING PATTERN "*.txt")
+
 # --- Programs -----------------------------------------------------------------
 # Our own programs keep the static libraries (they use more than the exported API).
 install(TARGETS envelope RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT cli)

@@ -17,7 +17,7 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 
 set(CPACK_DEB_COMPONENT_INSTALL ON)
-set(CPACK_COMPONENTS_ALL libs dev cli test_window)
+set(CPACK_COMPONENTS_ALL data libs dev cli test_window)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION misc)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
@@ -25,6 +25,15 @@ set(CPACK_DEBIAN_ENABLE_COMPONENT_DEPENDS ON)
 # A shlibs file for the library package, so packages built on it get a versioned dependency.
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS ON)
 set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS_POLICY ">=")
+
+# The USPS tables every part that prints an envelope reads.
+set(CPACK_DEBIAN_DATA_PACKAGE_NAME korva-envelope-data)
+set(CPACK_DEBIAN_DATA_PACKAGE_ARCHITECTURE all)
+set(CPACK_DEBIAN_DATA_DESCRIPTION "The USPS tables: ZIP Code prefixes and their states, street suffixes,
+secondary unit designators, directionals and state codes, each naming its source.")
+set(CPACK_COMPONENT_LIBS_DEPENDS data)
+set(CPACK_COMPONENT_CLI_DEPENDS data)
+set(CPACK_COMPONENT_TEST_WINDOW_DEPENDS data)
 
 set(CPACK_DEBIAN_LIBS_PACKAGE_NAME libkorva-envelope${KORVA_ENVELOPE_SOVERSION})
 set(CPACK_DEBIAN_LIBS_PACKAGE_SECTION libs)

@@ -1,52 +1,111 @@
 #include "envelope_batch/AddresseeValidator.h"
 
 #include "envelope_report/AddressBlock.h"
+#include "envelope_report/AddresseeBox.h"
 #include "envelope_report/UnprintableCharacters.h"
 #include "postal/LatinDeliveryLines.h"
+#include "postal/Pub28Style.h"
+#include "postal/ReaderRules.h"
 #include "postal/TrackingCode.h"
 #include "postal/ZipCode.h"
+#include "postal/ZipStateTable.h"
+#include "reporting_engine/render/PageRenderer.h"
 
 namespace envelope {
+namespace {
 
-AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r)
+void refuse(AddresseeValidator::Verdict &v, const QString &rule, const QStringList &why)
+{
+    if (why.isEmpty())
+        return;
+    v.problems << why;
+    if (!v.rules.contains(rule))
+        v.rules << rule;
+}
+
+void warn(AddresseeValidator::Verdict &v, const QString &rule, const QStringList &why)
+{
+    if (why.isEmpty())
+        return;
+    v.warnings << why;
+    if (!v.rules.contains(rule))
+        v.rules << rule;
+}
+
+QString zipProblem(const postal::ZipCode &zip, const QString &given)
+{
+    switch (zip.fault()) {
+    case postal::ZipCode::Fault::None:
+        return QString();
+    case postal::ZipCode::Fault::Missing:
+        return QStringLiteral("the ZIP code is missing");
+    case postal::ZipCode::Fault::NotANumber:
+        return QStringLiteral("the ZIP code \"%1\" is not a number").arg(given);
+    case postal::ZipCode::Fault::WrongDigitCount:
+        break;
+    }
+    return QStringLiteral("the ZIP code \"%1\" has %2 digits, not 5 or 9").arg(given).arg(given.size());
+}
+
+// The readers' rules on the block as it prints (postal::ReaderRules, AddresseeBox).
+void checkReaders(AddresseeValidator::Verdict &v, const QStringList &lines, const AddresseeRecord &r, const postal::ZipCode &zip,
+                  const AddresseeValidator::Options &options)
+{
+    refuse(v, QStringLiteral("8 pt"), AddresseeBox::fitProblems(lines));
+    if (const QString why = postal::ReaderRules::lastLineProblem(r.city, r.state); !why.isEmpty())
+        refuse(v, QStringLiteral("last line"), {why});
+    warn(v, QStringLiteral("line length"), postal::ReaderRules::lineProblems(lines));
+    if (options.intelligentMail) {
+        if (const QString why = AddresseeBox::intelligentMailDistanceProblem(lines.size()); !why.isEmpty())
+            refuse(v, QStringLiteral("barcode distance"), {why});
+    }
+    if (zip.isValid() && !r.state.isEmpty()) {
+        const postal::Pub28Style &pub28 = postal::Pub28Style::standard();
+        const QString state = pub28.isStateCode(r.state) ? r.state : pub28.state(r.state);
+        const QString why = pub28.isStateCode(state)
+                                ? postal::ZipStateTable::standard().mismatch(state, zip.digits())
+                                : QStringLiteral("the state \"%1\" is no USPS state code or name").arg(r.state);
+        if (!why.isEmpty())
+            warn(v, QStringLiteral("ZIP and state"), {why});
+    }
+}
+
+} // namespace
+
+AddresseeValidator::Verdict AddresseeValidator::check(const AddresseeRecord &r, const Options &options)
 {
     Verdict v;
     if (r.name.isEmpty())
-        v.problems << QStringLiteral("the name is missing");
+        refuse(v, QStringLiteral("name"), {QStringLiteral("the name is missing")});
     const QStringList unprintable = UnprintableCharacters::inAddressee(r);
-    v.problems << unprintable;
+    refuse(v, QStringLiteral("characters"), unprintable);
 
     const postal::ZipCode zip = postal::ZipCode::fromText(r.zip);
-    switch (zip.fault()) {
-    case postal::ZipCode::Fault::None:
-        break;
-    case postal::ZipCode::Fault::Missing:
-        v.problems << QStringLiteral("the ZIP code is missing");
-        break;
-    case postal::ZipCode::Fault::NotANumber:
-        v.problems << QStringLiteral("the ZIP code \"%1\" is not a number").arg(r.zip);
-        break;
-    case postal::ZipCode::Fault::WrongDigitCount:
-        v.problems << QStringLiteral("the ZIP code \"%1\" has %2 digits, not 5 or 9").arg(r.zip).arg(r.zip.size());
-        break;
-    }
+    if (const QString why = zipProblem(zip, r.zip); !why.isEmpty())
+        refuse(v, QStringLiteral("ZIP"), {why});
 
     if (!r.imb.isEmpty()) {
         if (const QString reason = postal::TrackingCode::problem(r.imb); !reason.isEmpty())
-            v.problems << QStringLiteral("the Intelligent Mail tracking code \"%1\" is not one: %2").arg(r.imb, reason);
+            refuse(v, QStringLiteral("tracking code"),
+                   {QStringLiteral("the Intelligent Mail tracking code \"%1\" is not one: %2").arg(r.imb, reason)});
     }
 
     // A bad ZIP prints as it was given: reformatting it would pass a guess off as an address.
     v.zipText = zip.printed();
 
     // Printed all the same, a record shows U+FFFD for what no font has.
-    v.addressBlock = AddressBlock::compose(unprintable.isEmpty() ? r : UnprintableCharacters::replaced(r), v.zipText);
-    const int lines = AddressBlock::lineCount(v.addressBlock);
-    if (lines > addressBoxLines)
-        v.problems << QStringLiteral("the address takes %1 lines; the box holds %2").arg(lines).arg(addressBoxLines);
+    v.addressBlock = AddressBlock::compose(unprintable.isEmpty() ? r : UnprintableCharacters::replaced(r), v.zipText, options.style);
+    const QStringList lines = engine::PageRenderer::splitLines(v.addressBlock);
+    if (lines.size() > addressBoxLines)
+        refuse(v, QStringLiteral("lines"),
+               {QStringLiteral("the address takes %1 lines; the box holds %2").arg(lines.size()).arg(addressBoxLines)});
+    checkReaders(v, lines, r, zip, options);
+    if (const QString why = postal::LatinDeliveryLines::warning({r.street1, r.street2, r.city, r.state}); !why.isEmpty())
+        warn(v, QStringLiteral("Latin letters"), {why});
 
-    if (const QString w = postal::LatinDeliveryLines::warning({r.street1, r.street2, r.city, r.state}); !w.isEmpty())
-        v.warnings << w;
+    const postal::Pub28Style &pub28 = postal::Pub28Style::standard();
+    v.addressee = QStringList{pub28.plain(r.name), pub28.deliveryLine(r.street1), pub28.deliveryLine(r.street2), zip.digits().left(5)}
+                      .join(QLatin1Char('\n'));
 
     if (v.good())
         v.barcodeValue = zip.routingDigits();

@@ -10,6 +10,7 @@
 #include "reporting_engine/base/EngineError.h"
 
 #include <QDir>
+#include <QHash>
 
 #include <algorithm>
 #include <exception>
@@ -47,6 +48,11 @@ struct BatchEnvelopeReport::Private {
     qint64 serialsNeeded = 0; // by the last check: good records without a tracking code of their own
     QString hostName;
     MailSettings mailOverrides;
+    QString addressStyle;
+    Duplicates duplicates = Duplicates::Print;
+    AddresseeValidator::Options options;
+    QHash<QString, qint64> firstRecordOf; // by addressee, in this pass
+    bool tellVerdicts = true;             // this pass hands each verdict to the listener
     std::unique_ptr<MailBarcode> mail;
     std::optional<Envelope> pending; // the envelope after the one being printed
     int envelopesPerJob = 0;
@@ -82,15 +88,17 @@ struct BatchEnvelopeReport::Private {
         rewindIfUsed();
         tally = Tally();
         serialsNeeded = 0;
+        startPass(reportBad);
         while (source) {
             report.throwIfCancelled();
             const std::optional<AddresseeRecord> record = source->next();
             if (!record)
                 break;
             ++tally.read;
-            const AddresseeValidator::Verdict verdict = AddresseeValidator::check(*record);
+            const auto [verdict, duplicate] = judge(*record);
             if (verdict.good()) {
-                serialsNeeded += record->imb.isEmpty() ? 1 : 0;
+                const bool skipped = duplicate && duplicates == Duplicates::Skip;
+                serialsNeeded += record->imb.isEmpty() && !skipped ? 1 : 0;
             } else {
                 ++tally.bad;
                 if (reportBad && listener.badRecord)
@@ -100,6 +108,32 @@ struct BatchEnvelopeReport::Private {
         if (source)
             source->rewind();
         sourceUsed = false;
+    }
+
+    // Before each pass: the rules as the run prints, and no addressee seen yet.
+    void startPass(bool tell)
+    {
+        tellVerdicts = tell;
+        options.style = AddressStyle::forHost(hostName, addressStyle);
+        options.intelligentMail = (mail ? mail->settings() : MailBarcode::settingsFor(hostName, mailOverrides)).isIntelligentMail();
+        firstRecordOf.clear();
+    }
+
+    // The record's verdict, a duplicate's warning included; true in the pair for a duplicate.
+    std::pair<AddresseeValidator::Verdict, bool> judge(const AddresseeRecord &record)
+    {
+        AddresseeValidator::Verdict verdict = AddresseeValidator::check(record, options);
+        const auto first = firstRecordOf.constFind(verdict.addressee);
+        const bool duplicate = first != firstRecordOf.cend();
+        if (duplicate) {
+            verdict.warnings << QStringLiteral("the same addressee as record %1").arg(*first);
+            verdict.rules << QStringLiteral("duplicate");
+        } else {
+            firstRecordOf.insert(verdict.addressee, record.number);
+        }
+        if (tellVerdicts && listener.checked)
+            listener.checked(record, verdict);
+        return {std::move(verdict), duplicate};
     }
 
     void reserveSerials()
@@ -231,7 +265,7 @@ struct BatchEnvelopeReport::Private {
             if (!record)
                 return std::nullopt;
             ++tally.read;
-            AddresseeValidator::Verdict verdict = AddresseeValidator::check(*record);
+            auto [verdict, duplicate] = judge(*record);
             if (!verdict.warnings.isEmpty() && listener.recordWarning)
                 listener.recordWarning(*record, verdict.warnings);
             if (!verdict.good()) {
@@ -247,6 +281,11 @@ struct BatchEnvelopeReport::Private {
                     reportProgress();
                     continue;
                 }
+            }
+            if (duplicate && duplicates == Duplicates::Skip) {
+                ++tally.skipped;
+                reportProgress();
+                continue;
             }
             return Pending{std::move(*record), std::move(verdict)};
         }
@@ -285,6 +324,8 @@ qint64 BatchEnvelopeReport::checkInput()
 }
 
 void BatchEnvelopeReport::setMailSettings(const MailSettings &overrides) { d->mailOverrides = overrides; }
+void BatchEnvelopeReport::setAddressStyle(const QString &style) { d->addressStyle = style; }
+void BatchEnvelopeReport::setDuplicates(Duplicates duplicates) { d->duplicates = duplicates; }
 
 void BatchEnvelopeReport::setJobs(int envelopesPerJob, std::optional<int> waitSeconds)
 {
@@ -348,9 +389,11 @@ void BatchEnvelopeReport::dataInitialize()
     if (d->toPrinter())
         setJobPlan(d->jobPlan(d->envelopesPerJob > 0 ? d->envelopesInRun() : 0));
     d->rewindIfUsed();
-    // A check only holds for the run after it.
+    // A check only holds for the run after it; it has told the verdicts already.
+    const bool told = d->checked;
     d->checked = false;
     d->tally = Tally();
+    d->startPass(!told);
     // The engine prints one page per fetch and stops after the fetch that sets eof,
     // so the run looks one record ahead to know which one is the last.
     d->pending = d->nextEnvelope();

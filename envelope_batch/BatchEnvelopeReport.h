@@ -1,5 +1,6 @@
 #pragma once
 
+#include "envelope_batch/AddresseeValidator.h"
 #include "envelope_batch/JournalEntry.h"
 #include "envelope_report/AddresseeRecord.h"
 #include "envelope_report/MailSettings.h"
@@ -40,6 +41,9 @@ class AddresseeSource;
 class BatchEnvelopeReport : public engine::Report {
 public:
     enum class BadRecords { Print, Skip, Stop };
+    // The same addressee twice (AddresseeValidator::Verdict::addressee): printed again, or
+    // left out after the first. Either way it is a warning naming the first's record.
+    enum class Duplicates { Print, Skip };
 
     struct Tally {
         qint64 read = 0;    // records taken from the source
@@ -61,6 +65,9 @@ public:
         std::function<bool()> interrupted;
         // Something the user should know that does not stop the run (the serials started again at 0).
         std::function<void(const QString &text)> warning;
+        // Every record's verdict as the run or the check judged it, warnings (a duplicate's
+        // included) and the rules it broke: what `envelope check` lists and counts.
+        std::function<void(const AddresseeRecord &record, const AddresseeValidator::Verdict &verdict)> checked;
     };
 
     // The source is read by the runs and must outlive the report.
@@ -80,6 +87,10 @@ public:
     // The postal barcode's settings that win over the host's section of mail.conf, for the
     // next runs (see MailSettings; a serial is the first of the run's).
     void setMailSettings(const MailSettings &overrides);
+    // The address style for the next runs and checks, "as-given" or "pub28"; empty (the
+    // default) takes mail.conf's (AddressStyle::forHost).
+    void setAddressStyle(const QString &style);
+    void setDuplicates(Duplicates duplicates);
 
     // Printed runs go as jobs of this many envelopes (0: the whole run is one job, as by
     // default), titled "Envelope 1–50 of 500"; with waitSeconds each job is followed to its

@@ -1,7 +1,7 @@
 #include "envelope_batch/JournalReader.h"
 
-#include "envelope_batch/BatchJournal.h"
 #include "envelope_batch/AddresseeValidator.h"
+#include "envelope_batch/BatchJournal.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/records/CsvRecordReader.h"
 

@@ -1,6 +1,7 @@
 #include "envelope_report/EnvelopeLayout.h"
 
 #include "postal/IntelligentMailEncoder.h"
+#include "postal/ReaderRules.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/base/Twips.h"
 
@@ -28,17 +29,14 @@ namespace {
 
 constexpr double sideClearance = engine::twips::fromInches(0.125);
 constexpr double verticalClearance = engine::twips::fromInches(0.028);
-constexpr double clearZoneHeight = engine::twips::fromInches(0.625);
-constexpr double clearZoneWidth = engine::twips::fromInches(4.75);
+using postal::ReaderRules;
 
-QString inches(const QRectF &r)
+QString inches(const QRectF &r) { return ReaderRules::inches(r); }
+
+QSizeF envelopeSize()
 {
-    using engine::twips::toInches;
-    return QStringLiteral("%1, %2 to %3, %4 in")
-        .arg(toInches(r.left()), 0, 'f', 3)
-        .arg(toInches(r.top()), 0, 'f', 3)
-        .arg(toInches(r.right()), 0, 'f', 3)
-        .arg(toInches(r.bottom()), 0, 'f', 3);
+    const auto paper = engine::PaperCatalog::paper(EnvelopeLayout::paperSize);
+    return QSizeF(paper->heightTwips, paper->widthTwips); // landscape
 }
 
 engine::EngineError misplaced(const QRectF &imb, const QString &why)
@@ -64,12 +62,11 @@ void EnvelopeLayout::checkIntelligentMailPlacement(std::span<const Box> layout, 
         throw misplaced(imb, QStringLiteral("is smaller than the symbol (%1 x %2 in)")
                                  .arg(engine::twips::toInches(IntelligentMailEncoder::symbolWidth), 0, 'f', 3)
                                  .arg(engine::twips::toInches(IntelligentMailEncoder::fullBarHeight), 0, 'f', 3));
-    const auto paper = engine::PaperCatalog::paper(paperSize);
-    const QRectF page(0, 0, paper->heightTwips, paper->widthTwips); // landscape
+    const QRectF page(QPointF(0, 0), envelopeSize());
     const QRectF withClearance = imb.adjusted(-sideClearance, -verticalClearance, sideClearance, verticalClearance);
     if (!page.contains(withClearance))
         throw misplaced(imb, QStringLiteral("does not keep its clearance inside the envelope (%1)").arg(inches(page)));
-    const QRectF clearZone(page.right() - clearZoneWidth, page.bottom() - clearZoneHeight, clearZoneWidth, clearZoneHeight);
+    const QRectF clearZone = ReaderRules::barcodeClearZone(page.size());
     if (imb.intersects(clearZone))
         throw misplaced(imb, QStringLiteral("enters the postal service's barcode clear zone (%1)").arg(inches(clearZone)));
     for (const Box &box : layout) {
@@ -77,6 +74,30 @@ void EnvelopeLayout::checkIntelligentMailPlacement(std::span<const Box> layout, 
         if (box.kind != Box::Kind::Barcode && withClearance.intersects(box.rectTwips))
             throw misplaced(imb, QStringLiteral("is nearer %1 (%2) than 0.125 in at its sides or 0.028 in above and below")
                                      .arg(box.name, inches(box.rectTwips)));
+    }
+}
+
+void EnvelopeLayout::checkReaderPlacement(std::span<const Box> layout, const engine::PagePlacement &placement)
+{
+    // A page turned for a feeder that takes envelopes the other way round lands on an
+    // envelope turned too: on the envelope, the offset is then the other way.
+    const double sign = placement.rotated180 ? -1 : 1;
+    const QPointF shift(sign * placement.offsetXTwips, sign * placement.offsetYTwips);
+    const QSizeF envelope = envelopeSize();
+    const QRectF clearZone = ReaderRules::barcodeClearZone(envelope);
+    const QString moved = placement.isIdentity() ? QString()
+                                                 : QStringLiteral("Moved %1 in right and %2 in down, ")
+                                                       .arg(engine::twips::toInches(placement.offsetXTwips))
+                                                       .arg(engine::twips::toInches(placement.offsetYTwips));
+    for (const Box &box : layout) {
+        const QRectF onEnvelope = box.rectTwips.translated(shift);
+        if (&box == &layout.front()) {
+            if (const QString why = ReaderRules::readAreaProblem(onEnvelope, envelope); !why.isEmpty())
+                throw engine::EngineError(QStringLiteral("%1%2: %3.").arg(moved, box.name, why));
+        }
+        if (box.kind != Box::Kind::Barcode && onEnvelope.intersects(clearZone))
+            throw engine::EngineError(QStringLiteral("%1%2 (%3) enters the barcode clear zone (%4), which only the barcode may use.")
+                                          .arg(moved, box.name, inches(onEnvelope), inches(clearZone)));
     }
 }
 

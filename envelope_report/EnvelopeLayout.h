@@ -1,6 +1,7 @@
 #pragma once
 
 #include "envelope_report/EnvelopeExport.h"
+#include "reporting_engine/base/PagePlacement.h"
 #include "reporting_engine/model/PaperCatalog.h"
 #include "reporting_engine/model/TextStyle.h"
 
@@ -51,6 +52,12 @@ public:
     // from the envelope's top-left corner: the margins are 0, so the Detail section starts
     // there. A printer profile's offset moves the whole page and is checked on its own.
     static void checkIntelligentMailPlacement(std::span<const Box> layout, const QRectF &imbBox);
+
+    // Throws EngineError naming the box and the numbers when, moved as placement moves the
+    // page on the envelope (a printer profile's offset), the addressee block would leave the
+    // OCR read area or a box other than the barcode's would enter the barcode clear zone
+    // (postal::ReaderRules).
+    static void checkReaderPlacement(std::span<const Box> layout, const engine::PagePlacement &placement = {});
 };
 
 } // namespace envelope

@@ -5,6 +5,7 @@
 #include "platform/QtPrinterDialog.h"
 #include "postal/IntelligentMailSymbology.h"
 #include "postal/PostnetSymbology.h"
+#include "postal/ReaderRules.h"
 #include "reporting_engine/model/BarSymbology.h"
 #include "reporting_engine/report/Report.h"
 
@@ -40,6 +41,7 @@ EnvelopePage::EnvelopePage(engine::Report &report) : m_report(report)
     // setUpPaper turns it into the envelope at every run.
     m_report.setPrintWidth(EnvelopeLayout::printWidthTwips);
     EnvelopeLayout::checkIntelligentMailPlacement(EnvelopeLayout::boxes(), EnvelopeLayout::intelligentMailBox());
+    EnvelopeLayout::checkReaderPlacement(EnvelopeLayout::boxes());
     engine::Section &detail = m_report.addSection(QStringLiteral("Detail"), EnvelopeLayout::detailHeightTwips);
     for (const EnvelopeLayout::Box &box : EnvelopeLayout::boxes()) {
         if (box.kind == EnvelopeLayout::Box::Kind::Barcode)
@@ -47,6 +49,13 @@ EnvelopePage::EnvelopePage(engine::Report &report) : m_report(report)
         else
             detail.add<engine::TextBox>(box.name, box.rectTwips, box.style);
     }
+    // The readers' smallest type; a block that needs less is cut at the box's edge and
+    // reported (AddresseeBox). The return address is not read by machines.
+    m_report.setMinimumTextSize(addressBox, postal::ReaderRules::minimumPointSize);
+    // Where the readers look for the block, wherever a printer's profile moves the page.
+    const auto paper = engine::PaperCatalog::paper(EnvelopeLayout::paperSize);
+    m_report.setPlacementArea(addressBox, postal::ReaderRules::ocrReadArea(QSizeF(paper->heightTwips, paper->widthTwips)),
+                              QStringLiteral("the OCR read area"));
 }
 
 void EnvelopePage::setUpPaper(bool intelligentMail)

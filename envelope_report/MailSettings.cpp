@@ -1,5 +1,6 @@
 #include "envelope_report/MailSettings.h"
 
+#include "envelope_report/AddressStyle.h"
 #include "postal/TrackingCode.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/settings/LayeredSettings.h"
@@ -14,6 +15,7 @@ const QString keyServiceType = QStringLiteral("service-type");
 const QString keyBarcodeId = QStringLiteral("barcode-id");
 const QString keySerialFile = QStringLiteral("serial-file");
 const QString keySerial = QStringLiteral("serial");
+const QString keyAddressStyle = QStringLiteral("address-style");
 const QString keySerialSource = QStringLiteral("serial-source");
 
 QString *field(MailSettings &s, const QString &key)
@@ -26,23 +28,44 @@ QString *field(MailSettings &s, const QString &key)
     return nullptr;
 }
 
-MailSettings fromEntries(const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries,
-                         QString *serialSource = nullptr)
+MailSettings fromEntries(const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries)
 {
     MailSettings s;
-    QString source;
     for (const auto &[key, value] : entries) {
-        QString *target = key == keySerialSource ? &source : field(s, key);
-        const QString reason = target ? MailSettings::problem(key, value)
-                                      : QStringLiteral("no mail setting (barcode, mailer-id, service-type, barcode-id, serial-file, serial-source)");
+        QString *target = field(s, key);
+        // Read beside the struct, whose layout programs built against 1.0 rely on.
+        const bool known = target || key == keyAddressStyle || key == keySerialSource;
+        const QString reason = known ? MailSettings::problem(key, value)
+                                     : QStringLiteral("no mail setting (barcode, mailer-id, service-type, barcode-id, serial-file, "
+                                                      "serial-source, address-style)");
         if (!reason.isEmpty())
             throw engine::EngineError(
                 QStringLiteral("%1: %2 = \"%3\": %4.").arg(file.placeOf(section, key), key, value, reason));
-        *target = value;
+        if (target)
+            *target = value;
     }
-    if (serialSource)
-        *serialSource = source;
     return s;
+}
+
+// The section read() takes, checked whole as read() checks it.
+std::optional<engine::LayeredSettings::Entry> sectionFor(const QString &systemFile, const QString &userFile, const QString &hostName)
+{
+    const auto check = [](const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries) {
+        fromEntries(file, section, entries);
+    };
+    return engine::LayeredSettings::find({systemFile, userFile}, {hostName.toUpper(), QStringLiteral("default")}, check);
+}
+
+// A key's value in the section read() takes; empty when it is not set.
+QString valueIn(const QString &systemFile, const QString &userFile, const QString &hostName, const QString &wanted)
+{
+    const auto entry = sectionFor(systemFile, userFile, hostName);
+    if (!entry)
+        return QString();
+    for (const auto &[key, value] : entry->entries)
+        if (key == wanted)
+            return value;
+    return QString();
 }
 
 } // namespace
@@ -69,6 +92,8 @@ QString MailSettings::problem(const QString &key, const QString &value, const QS
         return postal::TrackingCode::barcodeIdProblem(value);
     if (key == keySerial)
         return postal::TrackingCode::serialProblem(value, mailerId);
+    if (key == keyAddressStyle)
+        return AddressStyle::problem(value);
     if (key == keySerialFile)
         return value.isEmpty() ? QStringLiteral("a serial file is a path") : QString();
     if (key == keySerialSource)
@@ -80,23 +105,18 @@ QString MailSettings::problem(const QString &key, const QString &value, const QS
 
 MailSettings MailSettings::read(const QString &systemFile, const QString &userFile, const QString &hostName)
 {
-    const auto check = [](const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries) {
-        fromEntries(file, section, entries);
-    };
-    const auto entry = engine::LayeredSettings::find({systemFile, userFile}, {hostName.toUpper(), QStringLiteral("default")}, check);
+    const auto entry = sectionFor(systemFile, userFile, hostName);
     return entry ? fromEntries(entry->file, entry->section, entry->entries) : MailSettings();
+}
+
+QString MailSettings::readAddressStyle(const QString &systemFile, const QString &userFile, const QString &hostName)
+{
+    return valueIn(systemFile, userFile, hostName, keyAddressStyle);
 }
 
 QString MailSettings::readSerialSource(const QString &systemFile, const QString &userFile, const QString &hostName)
 {
-    const auto check = [](const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries) {
-        fromEntries(file, section, entries);
-    };
-    const auto entry = engine::LayeredSettings::find({systemFile, userFile}, {hostName.toUpper(), QStringLiteral("default")}, check);
-    QString source;
-    if (entry)
-        fromEntries(entry->file, entry->section, entry->entries, &source);
-    return source;
+    return valueIn(systemFile, userFile, hostName, keySerialSource);
 }
 
 void MailSettings::checkComplete() const

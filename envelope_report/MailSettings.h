@@ -41,6 +41,10 @@ struct ENVELOPE_EXPORT MailSettings {
     // which programs built against version 1.0 rely on); empty when not set.
     static QString readSerialSource(const QString &systemFile, const QString &userFile, const QString &hostName);
 
+    // The section's "address-style" (as-given or pub28; see AddressStyle), found as read()
+    // finds the section; empty when not set. It is no member, so the struct keeps its layout.
+    static QString readAddressStyle(const QString &systemFile, const QString &userFile, const QString &hostName);
+
     // Throws engine::EngineError when the Intelligent Mail barcode is chosen without what it
     // needs or with a serial its Mailer ID cannot have.
     void checkComplete() const;

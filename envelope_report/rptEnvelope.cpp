@@ -1,6 +1,7 @@
 #include "envelope_report/rptEnvelope.h"
 
 #include "envelope_report/AddressBlock.h"
+#include "envelope_report/AddresseeBox.h"
 #include "envelope_report/EnvelopePage.h"
 #include "envelope_report/MailBarcode.h"
 #include "envelope_report/UnprintableCharacters.h"
@@ -25,6 +26,8 @@ public:
     EnvelopePage page;
     std::unique_ptr<engine::RecordSource> recordSource;
     std::unique_ptr<MailBarcode> mail; // the run's barcode, from mail.conf and the host's settings
+    QString addressStyleChoice;        // the host's; empty: mail.conf's
+    AddressStyle::Kind addressStyle = AddressStyle::Kind::AsGiven; // the run's
 };
 
 // The host's message boxes carry its title, as on Windows: Qt's application name,
@@ -52,6 +55,12 @@ rptEnvelope::~rptEnvelope()
     }
 }
 
+void rptEnvelope::setAddressStyle(const QString &style)
+{
+    AddressStyle::parse(style.isEmpty() ? QStringLiteral("as-given") : style); // refuses a wrong one now
+    d->addressStyleChoice = style;
+}
+
 const QString &rptEnvelope::returnAddressName() const { return d->page.returnAddress().name; }
 const QString &rptEnvelope::returnAddress() const { return d->page.returnAddress().lines; }
 
@@ -62,6 +71,7 @@ void rptEnvelope::ActiveReport_ReportStart()
     d->mail.reset(); // gives back an earlier run's serial that was not used
     const QString host = folders::modGetParentEXEPath(*d->api).GetParentEXEName();
     d->mail = std::make_unique<MailBarcode>(MailBarcode::settingsFor(host, mailSettings), MailBarcode::serialSourceFor(host));
+    d->addressStyle = AddressStyle::forHost(host, d->addressStyleChoice);
     d->page.setUpPaper(d->mail->isIntelligentMail());
 }
 
@@ -111,7 +121,13 @@ void rptEnvelope::ActiveReport_FetchData(bool &eof)
     const postal::ZipCode zip = postal::ZipCode::fromNumber(AddresseeZipCode);
     const QVariant barcodeValue =
         d->mail->isIntelligentMail() ? d->mail->valueFor(zip.routingDigits()) : QVariant::fromValue<qint32>(AddresseeZipCode);
-    d->page.fill(AddressBlock::compose(addressee, zip.printed()), barcodeValue);
+    const QString block = AddressBlock::compose(addressee, zip.printed(), d->addressStyle);
+    d->page.fill(block, barcodeValue);
+    // The page prints it all the same, at the readers' smallest size and cut at the box's edge.
+    if (const QStringList tooWide = AddresseeBox::fitProblems(block); !tooWide.isEmpty())
+        d->api->MessageBox(QStringLiteral("The address does not fit its box at the smallest size the postal service's "
+                                          "readers take and is cut at the box's edge: %1.")
+                               .arg(tooWide.join(QStringLiteral("; "))));
     d->api->MessageBox(QStringLiteral("Addressee:  ") + d->page.addressBlock());
     eof = true;
     d->api->MessageBox(QStringLiteral("NewEOF:  ") + (eof ? QStringLiteral("True") : QStringLiteral("False")));

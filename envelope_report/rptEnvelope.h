@@ -44,6 +44,11 @@ public:
     // ID's counter, given back when the envelope is not made.
     MailSettings mailSettings;
 
+    // How the addressee block is written, "as-given" or "pub28" (USPS Publication 28: upper
+    // case, standard abbreviations, the state's code); empty, the default, takes the host's
+    // section of mail.conf ("address-style"), else as-given. Read at every PrintReport.
+    void setAddressStyle(const QString &style);
+
     const QString &returnAddressName() const;
     const QString &returnAddress() const;
 

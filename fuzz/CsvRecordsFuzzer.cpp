@@ -11,6 +11,7 @@
 #include "reporting_engine/records/CsvRecordReader.h"
 
 #include <QByteArray>
+#include <QGuiApplication>
 #include <QString>
 
 #include <cstddef>
@@ -54,9 +55,12 @@ void readAddressees(const QByteArray &bytes)
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *, char ***)
+extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
 {
     fuzzsupport::quietQt();
+    // The check measures the block with the envelope's font, which needs the font database.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QGuiApplication app(*argc, *argv);
     memoryFile = ::memfd_create("batch.csv", 0);
     fuzzsupport::check(memoryFile >= 0);
     return 0;

@@ -18,7 +18,7 @@ fi
 targets=("$@")
 if ((${#targets[@]} == 0)); then
   targets=(fuzz_private_profile fuzz_registry_hive fuzz_wine_path fuzz_envelope_args fuzz_batch_args fuzz_csv_records
-           fuzz_journal fuzz_printer_strings fuzz_input_tray)
+           fuzz_journal fuzz_printer_strings fuzz_input_tray fuzz_pub28_style)
 fi
 
 cmake --preset fuzz >/dev/null

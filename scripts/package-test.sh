@@ -58,6 +58,13 @@ if [[ $pages != 1 || $size != "684 x 297 pts" ]]; then
   exit 1
 fi
 echo "out.pdf: $pages page, $size"
+# The postal rules read their tables from /usr/share/korva-envelope (korva-envelope-data).
+printf 'name,street1,street2,city,state,zip\nOrrin Vask,123 Here Road,Apartment 4,Anchorage,Alaska,99501\n' >"$work/run/one.csv"
+check=$(cd "$work/run" && WINEPREFIX="$work/run/wine" /usr/bin/envelope check --csv one.csv --address-style pub28 2>&1) || {
+  echo "package-test.sh: envelope check failed: $check" >&2
+  exit 1
+}
+echo "$check"
 pkg-config --exists korva-envelope || { echo "package-test.sh: korva-envelope.pc is not found" >&2; exit 1; }
 
 for p in "${packages[@]}"; do

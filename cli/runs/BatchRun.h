@@ -2,9 +2,9 @@
 
 #include "cli/CommandIo.h"
 #include "cli/InterruptGuard.h"
-#include "cli/runs/JobOptions.h"
 #include "cli/OutputOptions.h"
 #include "cli/ProgressMeter.h"
+#include "cli/runs/JobOptions.h"
 #include "envelope_batch/BatchEnvelopeReport.h"
 
 #include <exception>

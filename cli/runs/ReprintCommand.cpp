@@ -1,14 +1,14 @@
 #include "cli/runs/ReprintCommand.h"
 
-#include "cli/runs/BatchRun.h"
 #include "cli/CommandUsage.h"
 #include "cli/ExitStatus.h"
-#include "cli/runs/JobOptions.h"
 #include "cli/OptionParser.h"
 #include "cli/OutputOptions.h"
-#include "reporting_engine/base/EngineError.h"
+#include "cli/runs/BatchRun.h"
+#include "cli/runs/JobOptions.h"
 #include "envelope_batch/BatchEnvelopeReport.h"
 #include "envelope_batch/JournalReader.h"
+#include "reporting_engine/base/EngineError.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "reporting_engine/EngineExport.h"
+#include "reporting_engine/base/PagePlacement.h"
 #include "reporting_engine/model/Barcode.h"
 #include "reporting_engine/model/Fields.h"
 #include "reporting_engine/model/PageSettings.h"
@@ -9,6 +10,7 @@
 #include "reporting_engine/model/TextBox.h"
 #include "reporting_engine/model/TextStyle.h"
 
+#include <QHash>
 #include <QRectF>
 #include <QSizeF>
 #include <QString>
@@ -52,6 +54,19 @@ public:
     TextBox &textBox(const QString &name) const;
     Barcode &barcode(const QString &name) const;
 
+    // The smallest size the named text box's text shrinks to when it does not fit (then it
+    // is clipped); without one, 60% of its size. Text designed smaller is not enlarged.
+    void setMinimumPointSize(const QString &textBoxName, double pointSize);
+    // 0 when the box has none.
+    double minimumPointSize(const QString &textBoxName) const { return m_minimumPointSizes.value(textBoxName); }
+
+    // The named control must stay inside area (page twips, as laid out) wherever a printer's
+    // placement moves it: the area turns with the page but does not move with the offset.
+    // areaName says what the area is in the refusal ("the scanner's window").
+    void setPlacementArea(const QString &controlName, const QRectF &area, const QString &areaName);
+    // Throws EngineError naming the first control the placement would move out of its area.
+    void checkPlacementAreas(const PagePlacement &placement) const;
+
     Fields &fields() { return m_fields; }
     const Fields &fields() const { return m_fields; }
 
@@ -68,6 +83,13 @@ private:
     TextStyle m_normal{QStringLiteral("Arial"), 10.0, false, false, Qt::AlignLeft | Qt::AlignTop};
     std::vector<std::unique_ptr<Section>> m_sections;
     Fields m_fields;
+    QHash<QString, double> m_minimumPointSizes;
+    struct PlacementArea {
+        QString control;
+        QRectF area;
+        QString name;
+    };
+    std::vector<PlacementArea> m_placementAreas;
 };
 
 } // namespace engine

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "reporting_engine/EngineExport.h"
+
 #include <QList>
 #include <QPointF>
 #include <QRawFont>
@@ -19,7 +21,7 @@ namespace engine {
 // by one. Any other text is laid out by Qt's text layout (shaping, right to left
 // in visual order) over this font and, for the characters it lacks, installed
 // fonts that have them (FontFallback).
-class FontFace {
+class ENGINE_EXPORT FontFace {
 public:
     // Text laid out over several fonts: runs of one font each, in visual order.
     struct Shaped {

@@ -17,8 +17,8 @@
 namespace engine {
 namespace {
 
-// Never shrink text below this share of its size: smaller is unreadable, so the
-// rest is clipped instead.
+// Never shrink text below this share of its size, nor below the design's smallest
+// size for the box: smaller is unreadable, so the rest is clipped instead.
 constexpr double minimumShrink = 0.6;
 
 struct FontKey {
@@ -44,6 +44,7 @@ struct LayoutKey {
     QString text;
     QRectF rect;
     TextStyle style; // a box's style may change between pages
+    double minimumPointSize;
     bool operator==(const LayoutKey &) const = default;
 };
 
@@ -83,15 +84,16 @@ struct PageRenderer::Private {
 
     std::optional<BarcodeSymbol> symbol(const Barcode &bar, const BarSymbology &symbology, const QVariant &value);
 
-    const TextLayout &layout(const TextBox &box, const QRectF &rect, const TextStyle &normal);
-    void paintTextBox(PageCanvas &canvas, const TextBox &box, const QPointF &origin, const TextStyle &normal);
+    const TextLayout &layout(const TextBox &box, const QRectF &rect, const TextStyle &normal, double minimumPointSize);
+    void paintTextBox(PageCanvas &canvas, const TextBox &box, const QPointF &origin, const ReportDesign &design);
     void paintBarcode(PageCanvas &canvas, const Barcode &bar, const QPointF &origin, const ReportDesign &design);
     void paintSymbol(PageCanvas &canvas, const Barcode &bar, const QPointF &origin, const BarcodeSymbol &sym);
 };
 
-const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF &rect, const TextStyle &normal)
+const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF &rect, const TextStyle &normal,
+                                                double minimumPointSize)
 {
-    LayoutKey key{&box, box.text(), rect, box.style()};
+    LayoutKey key{&box, box.text(), rect, box.style(), minimumPointSize};
     auto it = layouts.find(key);
     if (it != layouts.end())
         return *it;
@@ -104,6 +106,8 @@ const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF
 
     // Shrink until every line fits the box, so nothing is lost and nothing spills.
     double scale = 1.0;
+    const double designed = style.pointSize.value_or(10);
+    const double smallest = std::min(1.0, std::max(minimumShrink, minimumPointSize / designed));
     out.face = &face(style, scale);
     // A character no font has would be lost from the page without a word: refuse the page instead.
     for (const QString &line : std::as_const(out.lines)) {
@@ -117,9 +121,9 @@ const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF
             widest = std::max(widest, out.face->advance(line));
         const double tallest = out.face->lineSpacing() * double(out.lines.size() - 1) + out.face->ascent() + out.face->descent();
         const double fit = std::min({1.0, widest > 0 ? rect.width() / widest : 1.0, rect.height() / tallest});
-        if (fit >= 0.999 || scale <= minimumShrink)
+        if (fit >= 0.999 || scale <= smallest)
             break;
-        scale = std::max(minimumShrink, scale * fit * 0.995);
+        scale = std::max(smallest, scale * fit * 0.995);
         out.face = &face(style, scale);
     }
 
@@ -136,12 +140,12 @@ const TextLayout &PageRenderer::Private::layout(const TextBox &box, const QRectF
     return *layouts.insert(std::move(key), std::move(out));
 }
 
-void PageRenderer::Private::paintTextBox(PageCanvas &canvas, const TextBox &box, const QPointF &origin, const TextStyle &normal)
+void PageRenderer::Private::paintTextBox(PageCanvas &canvas, const TextBox &box, const QPointF &origin, const ReportDesign &design)
 {
     if (box.text().isEmpty())
         return;
     const QRectF rect = box.geometry().translated(origin);
-    const TextLayout &l = layout(box, rect, normal);
+    const TextLayout &l = layout(box, rect, design.normalStyle(), design.minimumPointSize(box.name()));
     canvas.save();
     canvas.clipRect(rect);
     for (qsizetype i = 0; i < l.lines.size(); ++i)
@@ -235,7 +239,7 @@ void PageRenderer::paint(PageCanvas &canvas, const ReportDesign &design)
         for (const auto &control : section->controls()) {
             switch (control->kind()) {
             case Control::Kind::TextBox:
-                d->paintTextBox(canvas, static_cast<const TextBox &>(*control), origin, design.normalStyle());
+                d->paintTextBox(canvas, static_cast<const TextBox &>(*control), origin, design);
                 break;
             case Control::Kind::Barcode:
                 d->paintBarcode(canvas, static_cast<const Barcode &>(*control), origin, design);

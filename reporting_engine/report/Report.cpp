@@ -76,6 +76,14 @@ Control &Report::control(const QString &name) const { return d->design.control(n
 TextBox &Report::textBox(const QString &name) const { return d->design.textBox(name); }
 Barcode &Report::barcode(const QString &name) const { return d->design.barcode(name); }
 Fields &Report::fields() { return d->design.fields(); }
+void Report::setPlacementArea(const QString &controlName, const QRectF &area, const QString &areaName)
+{
+    d->design.setPlacementArea(controlName, area, areaName);
+}
+void Report::setMinimumTextSize(const QString &textBoxName, double pointSize)
+{
+    d->design.setMinimumPointSize(textBoxName, pointSize);
+}
 const Fields &Report::fields() const { return d->design.fields(); }
 QSizeF Report::pageSizeTwips() const { return d->design.pageSizeTwips(); }
 
@@ -139,6 +147,7 @@ CupsJobRequest Report::Private::jobFor(const QString &queue, const QString &spoo
 void Report::checkPlacement(const PagePlacement &placement) const
 {
     checkPlacement(placement, d->design.pageSizeTwips(), d->design.boxes());
+    d->design.checkPlacementAreas(placement);
 }
 
 void Report::checkPlacement(const PagePlacement &placement, const QSizeF &pageTwips,
@@ -166,6 +175,7 @@ public:
     void addPage(const ReportDesign &design) override
     {
         Report::checkPlacement(m_placement, design.pageSizeTwips(), design.boxes());
+        design.checkPlacementAreas(m_placement);
         m_next.addPage(design);
     }
     void finish() override { m_next.finish(); }

@@ -64,6 +64,14 @@ public:
     Fields &fields();
     const Fields &fields() const;
 
+    // The named text box's text never shrinks below pointSize to fit its box: what does
+    // not fit then is clipped at the box's edge. Without it, text shrinks to 60% of its size.
+    void setMinimumTextSize(const QString &textBoxName, double pointSize);
+    // The named control must stay inside area (page twips, as laid out) wherever a printer's
+    // profile moves the page; checkPlacement and printing refuse a placement that moves it out,
+    // naming the area by areaName.
+    void setPlacementArea(const QString &controlName, const QRectF &area, const QString &areaName);
+
     // The page as it prints now: the paper of the printer settings turned by the orientation.
     QSizeF pageSizeTwips() const;
 

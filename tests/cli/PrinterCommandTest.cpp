@@ -122,6 +122,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"UnknownQueue", {"printer-profile", "no-such-queue", "--offset-x", "0.1"}, 1, "no-such-queue", true},
         BadInput{"OffsetPushesABoxOff", {"printer-profile", "QUEUE", "--offset-x", "2.7"}, 1,
                  "Moved 2.7 in right and 0 in down, fldAddress would lie off the page.", true},
+        BadInput{"OffsetPushesTheBlockOutOfTheReadArea", {"printer-profile", "QUEUE", "--offset-y", "0.8"}, 1,
+                 "Moved 0.01 in right and 0.8 in down, fldAddress: the address block (4.385, 2.862 to 6.822, 3.612 in) is not "
+                 "wholly inside the OCR read area", true},
         BadInput{"SourceNotOffered", {"printer-profile", "QUEUE", "--source", "tray-9"}, 1,
                  "offers no paper source \"tray-9\"; it offers: ", true},
         BadInput{"MediaTypeNotOffered", {"printer-profile", "envelope-hp4250", "--media-type", "glossy"}, 1,

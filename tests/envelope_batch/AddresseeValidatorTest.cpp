@@ -81,17 +81,67 @@ INSTANTIATE_TEST_SUITE_P(
         Row{"NameNoFontPrints", rec("97301", "Zoë Ånström 李小龙 🙂"), QStringLiteral("97301"), QVariant(),
             "the name has characters no installed font can print: U+1F642"},
         Row{"StreetNoFontPrints", rec("97301", "Ann Lee", "9 Elm \xcd\xb8St."), QStringLiteral("97301"), QVariant(),
-            "the street has characters no installed font can print: U+0378"}),
+            "the street has characters no installed font can print: U+0378"},
+        // DMM 202.1.2: never below 8 pt, so a line too wide for the box at 8 pt is bad.
+        Row{"TooWideAtEightPoint", rec("97301", "Ann Lee", "12345 North Southwest Extraordinarily Long Boulevard Apartment 1234"),
+            QStringLiteral("97301"), QVariant(), "line 2 is 67 characters; at 8 pt the box holds about 49"},
+        Row{"NoCity", rec("97301", "Ann Lee", "9 Elm St.", "", ""), QStringLiteral("97301"), QVariant(), "the last line lacks the city"}),
     [](const auto &row) { return std::string(row.param.name); });
 
-// The USPS reads Latin letters (postal::LatinDeliveryLines): a warning for the lines it sorts by, not for the name.
-TEST(ValidationWarnings, NonLatinDeliveryLinesAreWarnedAboutAndTheRecordStaysGood)
+// What the readers may stumble on; the record still prints with its barcode.
+struct WarningRow {
+    const char *name;
+    AddresseeRecord record;
+    AddresseeValidator::Options options;
+    const char *warning;
+    const char *rule;
+};
+
+void PrintTo(const WarningRow &row, std::ostream *os) { *os << row.name; }
+
+AddresseeRecord inState(AddresseeRecord r, const char *state)
+{
+    r.state = QString::fromUtf8(state);
+    return r;
+}
+
+class Warnings : public ::testing::TestWithParam<WarningRow> {};
+
+TEST_P(Warnings, ListTheRuleAndStillPrint)
+{
+    const auto v = AddresseeValidator::check(GetParam().record, GetParam().options);
+    EXPECT_TRUE(v.good()) << qPrintable(v.problems.join(QLatin1Char('|')));
+    EXPECT_TRUE(v.warnings.join(QLatin1Char('|')).contains(QString::fromUtf8(GetParam().warning))) << qPrintable(v.warnings.join(QLatin1Char('|')));
+    EXPECT_EQ(v.rules, QStringList{QString::fromUtf8(GetParam().rule)});
+}
+
+using Style = envelope::AddressStyle::Kind;
+
+INSTANTIATE_TEST_SUITE_P(
+    Addressee, Warnings,
+    ::testing::Values(
+        WarningRow{"LongerThanTheReadersTake", rec("97301", "Ann Lee", "9 Elm St.", "Building 12 Floor 3 Room 4567 Door B East"), {},
+                   "line 3 is 41 characters; the address readers take 40", "line length"},
+        WarningRow{"ZipOfAnotherState", inState(rec("02108"), "NY"), {}, "the ZIP code 02108 is in MA, not in NY", "ZIP and state"},
+        WarningRow{"StateNameCounts", inState(rec("02108"), "New York"), {Style::Pub28, false}, "is in MA, not in NY", "ZIP and state"},
+        WarningRow{"NoState", inState(rec("97301"), "Oz"), {}, "the state \"Oz\" is no USPS state code or name", "ZIP and state"},
+        // The USPS reads Latin letters (postal::LatinDeliveryLines): the lines it sorts by, not the name.
+        WarningRow{"NonLatinDeliveryLine", rec("97301", "Ivan Petrov", "ул. Ленина 5"), {},
+                   "\"ул. Ленина 5\" has letters other than Latin", "Latin letters"}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+TEST(ValidationWarnings, ANonLatinNameIsNoDeliveryLine)
 {
     EXPECT_TRUE(AddresseeValidator::check(rec("97301", "Иван Петров")).warnings.isEmpty());
-    const auto v = AddresseeValidator::check(rec("97301", "Ivan Petrov", "ул. Ленина 5"));
-    EXPECT_TRUE(v.good());
-    ASSERT_EQ(v.warnings.size(), 1);
-    EXPECT_TRUE(v.warnings.first().contains(QStringLiteral("\"ул. Ленина 5\" has letters other than Latin"))) << qPrintable(v.warnings.first());
+}
+
+TEST(Pub28Block, IsUpperCaseAbbreviatedWithTheStateCode)
+{
+    AddresseeRecord r = rec("99501", "Orrin Vask", "123 Here Road", "Apartment 4", "Anchorage");
+    r.state = QStringLiteral("Alaska");
+    const auto v = AddresseeValidator::check(r, {Style::Pub28, false});
+    EXPECT_EQ(v.addressBlock, QStringLiteral("ORRIN VASK\r\n123 HERE RD\r\nAPT 4\r\nANCHORAGE AK 99501"));
+    EXPECT_TRUE(v.warnings.isEmpty()) << qPrintable(v.warnings.join(QLatin1Char('|')));
 }
 
 } // namespace

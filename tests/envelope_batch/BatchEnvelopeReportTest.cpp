@@ -2,6 +2,7 @@
 // records by policy, nothing made when stopped, interrupted or empty.
 #include "envelope_batch/AddresseeSource.h"
 #include "envelope_batch/BatchEnvelopeReport.h"
+#include "envelope_batch/SortedAddresseeSource.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/model/ReportDesign.h"
 #include "reporting_engine/render/PageSink.h"
@@ -263,6 +264,58 @@ TEST_F(BatchReport, IntelligentMailRunReservesItsSerialsAndAnInterruptedOneGives
     ASSERT_LT(printed, 38);
     EXPECT_EQ(counter(), 38 + printed - 1);
     qunsetenv("XDG_CONFIG_HOME");
+}
+
+} // namespace
+
+namespace {
+
+// Pub 28 makes "Ann Lee / 1 Main St." and "ANN LEE / 1 MAIN STREET" one addressee; the ZIP+4 counts by its ZIP5.
+struct DuplicateRow {
+    const char *name;
+    BatchEnvelopeReport::Duplicates duplicates;
+    int pages;
+    qint64 skipped;
+};
+
+void PrintTo(const DuplicateRow &row, std::ostream *os) { *os << row.name; }
+
+class Duplicates : public BatchReport, public ::testing::WithParamInterface<DuplicateRow> {};
+
+TEST_P(Duplicates, AreListedWithTheFirstsRecordAndSkippedOnRequest)
+{
+    AddresseeRecord again = rec(3, "ANN LEE", "97301-1234");
+    again.street1 = QStringLiteral("1 MAIN STREET");
+    VectorSource source({rec(1, "Ann Lee", "97301"), rec(2, "Bo Park", "97301"), again});
+    std::vector<QString> warned;
+    BatchEnvelopeReport::Listener listener;
+    listener.checked = [&](const AddresseeRecord &r, const envelope::AddresseeValidator::Verdict &v) {
+        if (!v.warnings.isEmpty())
+            warned.push_back(QStringLiteral("%1: %2").arg(r.number).arg(v.warnings.join(QLatin1Char('|'))));
+    };
+    BatchEnvelopeReport report(prefix.api(presenter), source, Policy::Print, listener);
+    report.setDuplicates(GetParam().duplicates);
+    RecordingSink sink;
+    EXPECT_EQ(report.run(sink), GetParam().pages);
+    EXPECT_EQ(report.tally().skipped, GetParam().skipped);
+    EXPECT_EQ(warned, std::vector<QString>{QStringLiteral("3: the same addressee as record 1")});
+}
+
+INSTANTIATE_TEST_SUITE_P(Batch, Duplicates,
+                         ::testing::Values(DuplicateRow{"Print", BatchEnvelopeReport::Duplicates::Print, 3, 0},
+                                           DuplicateRow{"Skip", BatchEnvelopeReport::Duplicates::Skip, 2, 1}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+TEST_F(BatchReport, SortedByZipKeepsEachRecordsNumber)
+{
+    VectorSource input({rec(1, "Ann Lee", "99501"), rec(2, "Bo Park", "bad"), rec(3, "Cy Ng", "02108"), rec(4, "Di Wu", "02108-0001")});
+    envelope::SortedAddresseeSource sorted(input);
+    std::vector<qint64> order;
+    while (const auto r = sorted.next())
+        order.push_back(r->number);
+    EXPECT_EQ(order, (std::vector<qint64>{3, 4, 1, 2}));
+    sorted.rewind();
+    EXPECT_EQ(sorted.next()->number, 3);
 }
 
 } // namespace

@@ -57,6 +57,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadRow{"BarcodeIdSecondDigit5", "[default]\nbarcode-id = 05\n", {}, "FILE line 2: barcode-id = \"05\": the barcode identifier's second digit"},
         BadRow{"UnknownBarcode", "[default]\nbarcode = qr\n", {}, "FILE line 2: barcode = \"qr\": the barcode is postnet or imb"},
         BadRow{"SerialSourceNotPostgres", "[default]\nserial-source = /mnt/share/serials\n", {}, "FILE line 2: serial-source = \"/mnt/share/serials\": a serial source is a PostgreSQL"},
+        BadRow{"AddressStyleUnknown", "[default]\naddress-style = fancy\n", {}, "FILE line 2: address-style = \"fancy\": the address style is as-given or pub28"},
         BadRow{"UnknownKey", "[default]\nmailerid = 123456\n", {}, "FILE line 2: mailerid = \"123456\": no mail setting"},
         // Checked whichever section the host reads, so a damaged file is never half used.
         BadRow{"DamagedLineInAnotherSection", "[KORVAJURY]\nbarcode = imb\n[KORVAMAIN]\nthis is no setting\n", {}, "FILE line 4"},
@@ -64,5 +65,26 @@ INSTANTIATE_TEST_SUITE_P(
                "at most 6 digits"},
         BadRow{"ImbWithoutServiceType", "[default]\nbarcode = imb\nmailer-id = 123456\n", {}, "needs a Mailer ID and a service type"}),
     [](const auto &row) { return std::string(row.param.name); });
+
+} // namespace
+
+namespace {
+
+// The host's section chooses the address style beside its barcode; the user's section wins whole.
+TEST(AddressStyleSetting, IsReadFromTheHostsSection)
+{
+    QTemporaryDir dir;
+    const QString system = dir.filePath(QStringLiteral("system.conf"));
+    const QString user = dir.filePath(QStringLiteral("user.conf"));
+    for (const auto &[path, text] : {std::pair{system, "[KORVAJURY]\naddress-style = pub28\nbarcode = postnet\n"},
+                                     std::pair{user, "[KORVAMAIN]\nbarcode = postnet\n"}}) {
+        QFile f(path);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write(text);
+    }
+    EXPECT_EQ(MailSettings::readAddressStyle(system, user, QStringLiteral("korvajury")), QStringLiteral("pub28"));
+    EXPECT_EQ(MailSettings::read(system, user, QStringLiteral("korvajury")).barcode, QStringLiteral("postnet"));
+    EXPECT_EQ(MailSettings::readAddressStyle(system, user, QStringLiteral("korvamain")), QString());
+}
 
 } // namespace

@@ -279,3 +279,51 @@ TEST(EnvelopeLayoutTest, RefusesAnIntelligentMailBoxInThePostalClearZone)
 }
 
 } // namespace
+
+namespace {
+
+// The single envelope: Pub 28 style on request; an address too wide at 8 pt prints cut at
+// the box's edge with one message of its own, after the design's.
+struct StyleRow {
+    const char *name;
+    const char *style;
+    Addressee addressee;
+    const char *block;
+    const char *warning; // nullptr: the design's messages only
+};
+
+void PrintTo(const StyleRow &row, std::ostream *os) { *os << row.name; }
+
+class SingleEnvelopeRules : public EnvelopeFixture, public ::testing::WithParamInterface<StyleRow> {};
+
+TEST_P(SingleEnvelopeRules, PrintTheBlockInItsStyleAndWarnOnceWhenItIsCut)
+{
+    auto report = makeReport(GetParam().addressee);
+    report->setAddressStyle(QString::fromUtf8(GetParam().style));
+    report->PrintReport(false);
+    const QString block = QString::fromUtf8(GetParam().block);
+    QStringList expected{caseElse, QStringLiteral("Addressee:  ") + block, QStringLiteral("NewEOF:  True")};
+    if (GetParam().warning)
+        expected.insert(1, QString::fromUtf8(GetParam().warning));
+    EXPECT_EQ(presenter->texts(), expected);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Envelope, SingleEnvelopeRules,
+    ::testing::Values(
+        StyleRow{"Pub28",
+                 "pub28",
+                 {QStringLiteral("Orrin Vask"), QStringLiteral("123 Here Road"), QStringLiteral("Apartment 4"), QStringLiteral("Anchorage"),
+                  QStringLiteral("Alaska"), 99501},
+                 "ORRIN VASK\r\n123 HERE RD\r\nAPT 4\r\nANCHORAGE AK 99501",
+                 nullptr},
+        StyleRow{"TooWideAtEightPoint",
+                 "",
+                 {QStringLiteral("Lena Marsh"), QStringLiteral("12345 North Southwest Extraordinarily Long Boulevard Apartment 1234"),
+                  QString(), QStringLiteral("Salem"), QStringLiteral("OR"), 97301},
+                 "Lena Marsh\r\n12345 North Southwest Extraordinarily Long Boulevard Apartment 1234\r\nSalem, OR 97301",
+                 "The address does not fit its box at the smallest size the postal service's readers take and is cut at the box's "
+                 "edge: line 2 is 67 characters; at 8 pt the box holds about 49."}),
+    [](const auto &row) { return std::string(row.param.name); });
+
+} // namespace

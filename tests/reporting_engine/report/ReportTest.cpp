@@ -21,6 +21,9 @@
 using engine::EngineError;
 using engine::PrintDestination;
 using engine::Report;
+using engine::Section;
+using engine::TextBox;
+using engine::TextStyle;
 
 namespace {
 
@@ -323,6 +326,88 @@ INSTANTIATE_TEST_SUITE_P(Report, CancelledRun,
                                            CancelRow{"PdfAfterTheLastPageBeforeSaving", true, 4, 3},
                                            CancelRow{"FallbackAfterTheFirstPage", false, 1, 1},
                                            CancelRow{"FallbackAfterTheLastPageBeforeSaving", false, 4, 3}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+} // namespace
+
+namespace {
+
+// Text too wide for its box shrinks to fit, but not below the box's smallest size, nor is
+// text designed smaller made larger. Sizes read back from the PDF's words.
+struct FloorRow {
+    const char *name;
+    double minimum;       // 0: none set
+    double expectedPoints;
+};
+
+void PrintTo(const FloorRow &row, std::ostream *os) { *os << row.name; }
+
+class TextSizeFloor : public ::testing::TestWithParam<FloorRow> {};
+
+TEST_P(TextSizeFloor, ShrinksTextOnlyDownToTheBoxsSmallestSize)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("floor.pdf"));
+    const QString wide = QStringLiteral("A line far too wide for the narrow box it is printed in, whatever its size");
+    Report report(QStringLiteral("Floor"));
+    Section &detail = report.addSection(QStringLiteral("Detail"), 1440);
+    detail.add<TextBox>(QStringLiteral("Wide"), QRectF(0, 0, 1440, 720), TextStyle{}).setText(wide);
+    detail.add<TextBox>(QStringLiteral("Fits"), QRectF(0, 720, 12000, 720), TextStyle{}).setText(QStringLiteral("Ten"));
+    if (GetParam().minimum > 0)
+        report.setMinimumTextSize(QStringLiteral("Wide"), GetParam().minimum);
+    report.setDestination(PrintDestination::pdfFile(path));
+    report.PrintReport(false);
+    const auto words = testsupport::PdfReport(path).words();
+    ASSERT_GE(words.size(), 2U);
+    const double tenPoint = words.back().box.height(); // "Ten", never shrunk
+    EXPECT_NEAR(words.front().box.height() / tenPoint * 10, GetParam().expectedPoints, 0.05);
+}
+
+INSTANTIATE_TEST_SUITE_P(Report, TextSizeFloor,
+                         ::testing::Values(FloorRow{"SixtyPercentWithoutOne", 0, 6}, FloorRow{"EightPoint", 8, 8},
+                                           FloorRow{"NotEnlarged", 12, 10}),
+                         [](const auto &row) { return std::string(row.param.name); });
+
+} // namespace
+
+namespace {
+
+// A control kept inside an area of the page wherever a printer's placement moves it; the
+// area turns with the page. The box is 1 x 0.5 in at 2 in, 1 in on a Letter page with no margins.
+struct AreaRow {
+    const char *name;
+    engine::PagePlacement placement;
+    bool refused;
+};
+
+void PrintTo(const AreaRow &row, std::ostream *os) { *os << row.name; }
+
+class PlacementArea : public ::testing::TestWithParam<AreaRow> {};
+
+TEST_P(PlacementArea, RefusesAPlacementThatMovesTheControlOut)
+{
+    Report report(QStringLiteral("Area"));
+    report.pageSettings().setLeftMargin(0);
+    report.pageSettings().setTopMargin(0);
+    report.addSection(QStringLiteral("Detail"), 2880).add<TextBox>(QStringLiteral("Box"), QRectF(2880, 1440, 1440, 720), TextStyle{});
+    report.setPlacementArea(QStringLiteral("Box"), QRectF(2160, 1080, 2880, 1440), QStringLiteral("the window"));
+    if (GetParam().refused)
+        EXPECT_THROW(
+            try { report.checkPlacement(GetParam().placement); } catch (const EngineError &e) {
+                EXPECT_TRUE(e.message().contains(QLatin1String("Box would leave the window"))) << qPrintable(e.message());
+                throw;
+            },
+            EngineError);
+    else
+        EXPECT_NO_THROW(report.checkPlacement(GetParam().placement));
+}
+
+INSTANTIATE_TEST_SUITE_P(Report, PlacementArea,
+                         ::testing::Values(AreaRow{"AsLaidOut", {}, false}, AreaRow{"WithinTheArea", {360, -360, false}, false},
+                                           AreaRow{"OutToTheRight", {1080, 0, false}, true},
+                                           // Turned, the box and its area land on the far side together.
+                                           AreaRow{"TurnedTogether", {0, 0, true}, false},
+                                           AreaRow{"TurnedAndMovedOut", {0, 400, true}, true}),
                          [](const auto &row) { return std::string(row.param.name); });
 
 } // namespace
