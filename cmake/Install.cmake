@@ -39,7 +39,7 @@ set(KORVA_EXPORT_DIR ${PROJECT_BINARY_DIR}/exports)
 # their own and go into the envelope report's.
 set(_korva_engine_parts engine_base engine_settings engine_records engine_model engine_render engine_pdf engine_print
   engine_report)
-set(_korva_envelope_parts envelope_report envelope_batch postal folders_settings)
+set(_korva_envelope_parts envelope_report envelope_batch postal_codes postal_addresses folders_settings)
 set(_korva_shared_of_platform korva_platform)
 foreach(part IN LISTS _korva_engine_parts)
   set(_korva_shared_of_${part} korva_reporting_engine)
@@ -190,9 +190,9 @@ install(FILES ${PROJECT_BINARY_DIR}/korva-envelope.pc
 set(KORVA_DATA_DIR ${CMAKE_INSTALL_DATADIR}/korva-envelope)
 file(RELATIVE_PATH _korva_bin_to_data /${CMAKE_INSTALL_BINDIR} /${KORVA_DATA_DIR})
 file(RELATIVE_PATH _korva_lib_to_data /${ENVELOPE_INSTALL_LIBDIR} /${KORVA_DATA_DIR})
-target_compile_definitions(postal PRIVATE POSTAL_BIN_TO_DATA="${_korva_bin_to_data}"
+target_compile_definitions(postal_addresses PRIVATE POSTAL_BIN_TO_DATA="${_korva_bin_to_data}"
   POSTAL_LIB_TO_DATA="${_korva_lib_to_data}")
-install(DIRECTORY postal/data/ DESTINATION ${KORVA_DATA_DIR} COMPONENT data FILES_MATCHING PATTERN "*.txt")
+install(DIRECTORY postal/addresses/data/ DESTINATION ${KORVA_DATA_DIR} COMPONENT data FILES_MATCHING PATTERN "*.txt")
 
 # --- Programs -----------------------------------------------------------------
 # Our own programs keep the static libraries (they use more than the exported API).

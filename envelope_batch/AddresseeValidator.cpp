@@ -3,12 +3,12 @@
 #include "envelope_report/AddressBlock.h"
 #include "envelope_report/AddresseeBox.h"
 #include "envelope_report/UnprintableCharacters.h"
-#include "postal/LatinDeliveryLines.h"
-#include "postal/Pub28Style.h"
-#include "postal/ReaderRules.h"
-#include "postal/TrackingCode.h"
-#include "postal/ZipCode.h"
-#include "postal/ZipStateTable.h"
+#include "postal/addresses/LatinDeliveryLines.h"
+#include "postal/addresses/Pub28Style.h"
+#include "postal/addresses/ReaderRules.h"
+#include "postal/codes/TrackingCode.h"
+#include "postal/codes/ZipCode.h"
+#include "postal/addresses/ZipStateTable.h"
 #include "reporting_engine/render/PageRenderer.h"
 
 namespace envelope {

@@ -2,7 +2,7 @@
 
 #include "envelope_report/EnvelopeProduct.h"
 
-#include "postal/ZipCode.h"
+#include "postal/codes/ZipCode.h"
 #include "reporting_engine/records/DatabaseConnection.h"
 #include "reporting_engine/records/RecordSource.h"
 

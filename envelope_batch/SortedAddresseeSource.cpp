@@ -1,6 +1,6 @@
 #include "envelope_batch/SortedAddresseeSource.h"
 
-#include "postal/ZipCode.h"
+#include "postal/codes/ZipCode.h"
 
 #include <algorithm>
 

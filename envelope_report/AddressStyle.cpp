@@ -2,7 +2,7 @@
 
 #include "envelope_report/EnvelopeProduct.h"
 #include "envelope_report/MailSettings.h"
-#include "postal/Pub28Style.h"
+#include "postal/addresses/Pub28Style.h"
 #include "reporting_engine/base/EngineError.h"
 
 namespace envelope {

@@ -1,7 +1,7 @@
 #include "envelope_report/AddresseeBox.h"
 
 #include "envelope_report/EnvelopeLayout.h"
-#include "postal/ReaderRules.h"
+#include "postal/addresses/ReaderRules.h"
 #include "reporting_engine/render/FontFace.h"
 #include "reporting_engine/render/PageRenderer.h"
 

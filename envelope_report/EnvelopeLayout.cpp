@@ -1,7 +1,7 @@
 #include "envelope_report/EnvelopeLayout.h"
 
-#include "postal/IntelligentMailEncoder.h"
-#include "postal/ReaderRules.h"
+#include "postal/codes/IntelligentMailEncoder.h"
+#include "postal/addresses/ReaderRules.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/base/Twips.h"
 

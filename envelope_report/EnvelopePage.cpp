@@ -3,9 +3,9 @@
 #include "envelope_report/EnvelopeLayout.h"
 #include "envelope_report/EnvelopeProduct.h"
 #include "platform/QtPrinterDialog.h"
-#include "postal/IntelligentMailSymbology.h"
-#include "postal/PostnetSymbology.h"
-#include "postal/ReaderRules.h"
+#include "postal/codes/IntelligentMailSymbology.h"
+#include "postal/codes/PostnetSymbology.h"
+#include "postal/addresses/ReaderRules.h"
 #include "reporting_engine/model/BarSymbology.h"
 #include "reporting_engine/report/Report.h"
 

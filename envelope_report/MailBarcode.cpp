@@ -1,9 +1,9 @@
 #include "envelope_report/MailBarcode.h"
 
 #include "envelope_report/EnvelopeProduct.h"
-#include "postal/ImbSerialCounter.h"
-#include "postal/ImbSerialDatabase.h"
-#include "postal/TrackingCode.h"
+#include "postal/codes/ImbSerialCounter.h"
+#include "postal/codes/ImbSerialDatabase.h"
+#include "postal/codes/TrackingCode.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/settings/LayeredSettings.h"
 

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "envelope_report/MailSettings.h"
-#include "postal/ImbSerialSource.h"
+#include "postal/codes/ImbSerialSource.h"
 
 #include <QVariant>
 

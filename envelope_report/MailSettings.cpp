@@ -1,7 +1,7 @@
 #include "envelope_report/MailSettings.h"
 
 #include "envelope_report/AddressStyle.h"
-#include "postal/TrackingCode.h"
+#include "postal/codes/TrackingCode.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/settings/LayeredSettings.h"
 

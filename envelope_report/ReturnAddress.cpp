@@ -4,7 +4,7 @@
 #include "folders_settings/modGetParentEXEPath.h"
 #include "folders_settings/modINIFile.h"
 #include "platform/WindowsApi.h"
-#include "postal/ZipCode.h"
+#include "postal/codes/ZipCode.h"
 
 namespace envelope {
 namespace {

@@ -8,7 +8,7 @@
 #include "folders_settings/modGetParentEXEPath.h"
 #include "platform/MessagePresenterFactory.h"
 #include "platform/WindowsApi.h"
-#include "postal/ZipCode.h"
+#include "postal/codes/ZipCode.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/records/RecordSource.h"
 

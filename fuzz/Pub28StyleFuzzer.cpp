@@ -2,7 +2,7 @@
 // never a crash; upper case, single blanks, no punctuation but the hyphen and "#"; and
 // written again, the same.
 #include "fuzz/FuzzSupport.h"
-#include "postal/Pub28Style.h"
+#include "postal/addresses/Pub28Style.h"
 
 #include <QString>
 

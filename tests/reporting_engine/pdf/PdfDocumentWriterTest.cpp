@@ -1,6 +1,6 @@
 // The streaming PDF writer, checked with the tools a user's viewer is built on
 // (qpdf, poppler) rather than by reading our own bytes back.
-#include "postal/PostnetSymbology.h"
+#include "postal/codes/PostnetSymbology.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/model/BarSymbology.h"
 #include "reporting_engine/model/FilledBox.h"

@@ -1,7 +1,7 @@
 // The Intelligent Mail barcode: the bars the engine writes into a PDF, read back from
 // poppler's rendering, against the postal service's published example and tolerances.
-#include "postal/IntelligentMailEncoder.h"
-#include "postal/IntelligentMailSymbology.h"
+#include "postal/codes/IntelligentMailEncoder.h"
+#include "postal/codes/IntelligentMailSymbology.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/model/BarSymbology.h"
 #include "reporting_engine/model/Barcode.h"

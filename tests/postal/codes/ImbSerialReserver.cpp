@@ -1,8 +1,8 @@
 // A program reserving serials, for the tests that two programs at once get disjoint ranges:
 // ImbSerialReserver COUNTER MAILER-ID ROUNDS prints "first count" per reservation; COUNTER
 // is a serial file or a postgresql:// database.
-#include "postal/ImbSerialCounter.h"
-#include "postal/ImbSerialDatabase.h"
+#include "postal/codes/ImbSerialCounter.h"
+#include "postal/codes/ImbSerialDatabase.h"
 #include "reporting_engine/base/EngineError.h"
 
 #include <QCoreApplication>

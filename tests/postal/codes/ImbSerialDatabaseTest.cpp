@@ -1,6 +1,6 @@
 // Serials from the office's PostgreSQL: disjoint for programs reserving at once, the
 // sequence made when missing, the unused tail given back as the file counter gives it.
-#include "postal/ImbSerialDatabase.h"
+#include "postal/codes/ImbSerialDatabase.h"
 #include "support/SerialReservers.h"
 #include "support/TestDatabase.h"
 

@@ -1,6 +1,6 @@
-#include "postal/ImbSerialDatabase.h"
+#include "postal/codes/ImbSerialDatabase.h"
 
-#include "postal/TrackingCode.h"
+#include "postal/codes/TrackingCode.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/records/DatabaseConnection.h"
 

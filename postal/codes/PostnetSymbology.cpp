@@ -1,6 +1,6 @@
-#include "postal/PostnetSymbology.h"
+#include "postal/codes/PostnetSymbology.h"
 
-#include "postal/PostnetEncoder.h"
+#include "postal/codes/PostnetEncoder.h"
 
 namespace postal {
 

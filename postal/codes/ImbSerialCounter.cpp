@@ -1,6 +1,6 @@
-#include "postal/ImbSerialCounter.h"
+#include "postal/codes/ImbSerialCounter.h"
 
-#include "postal/TrackingCode.h"
+#include "postal/codes/TrackingCode.h"
 #include "reporting_engine/base/EngineError.h"
 #include "reporting_engine/base/OutputFile.h"
 

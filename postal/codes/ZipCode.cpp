@@ -1,4 +1,4 @@
-#include "postal/ZipCode.h"
+#include "postal/codes/ZipCode.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "postal/IntelligentMailEncoder.h"
+#include "postal/codes/IntelligentMailEncoder.h"
 
-#include "postal/ZintSymbol.h"
+#include "postal/codes/ZintSymbol.h"
 #include "reporting_engine/base/EngineError.h"
 
 #include <algorithm>

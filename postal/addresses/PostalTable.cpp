@@ -1,4 +1,4 @@
-#include "postal/PostalTable.h"
+#include "postal/addresses/PostalTable.h"
 
 #include "reporting_engine/base/EngineError.h"
 

@@ -1,4 +1,4 @@
-#include "postal/ReaderRules.h"
+#include "postal/addresses/ReaderRules.h"
 
 #include "reporting_engine/base/Twips.h"
 

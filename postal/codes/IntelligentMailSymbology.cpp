@@ -1,6 +1,6 @@
-#include "postal/IntelligentMailSymbology.h"
+#include "postal/codes/IntelligentMailSymbology.h"
 
-#include "postal/IntelligentMailEncoder.h"
+#include "postal/codes/IntelligentMailEncoder.h"
 
 namespace postal {
 

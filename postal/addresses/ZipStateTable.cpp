@@ -1,6 +1,6 @@
-#include "postal/ZipStateTable.h"
+#include "postal/addresses/ZipStateTable.h"
 
-#include "postal/PostalTable.h"
+#include "postal/addresses/PostalTable.h"
 #include "reporting_engine/base/EngineError.h"
 
 #include <QRegularExpression>

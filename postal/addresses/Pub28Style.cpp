@@ -1,6 +1,6 @@
-#include "postal/Pub28Style.h"
+#include "postal/addresses/Pub28Style.h"
 
-#include "postal/PostalTable.h"
+#include "postal/addresses/PostalTable.h"
 #include "reporting_engine/base/EngineError.h"
 
 namespace postal {

@@ -1,6 +1,6 @@
-#include "postal/TrackingCode.h"
+#include "postal/codes/TrackingCode.h"
 
-#include "postal/IntelligentMailEncoder.h"
+#include "postal/codes/IntelligentMailEncoder.h"
 
 #include <algorithm>
 

@@ -1,8 +1,8 @@
 // Addresses written as Pub 28 asks, from the publication's own examples; and the tables
 // it reads, missing or damaged.
-#include "postal/PostalTable.h"
-#include "postal/Pub28Style.h"
-#include "postal/ZipStateTable.h"
+#include "postal/addresses/PostalTable.h"
+#include "postal/addresses/Pub28Style.h"
+#include "postal/addresses/ZipStateTable.h"
 #include "reporting_engine/base/EngineError.h"
 
 #include <QFile>

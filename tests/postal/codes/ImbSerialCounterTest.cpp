@@ -1,6 +1,6 @@
 // The Intelligent Mail serial counter: ranges unique across programs printing at once,
 // damaged files refused and kept, the wrap at the largest serial, and giving back.
-#include "postal/ImbSerialCounter.h"
+#include "postal/codes/ImbSerialCounter.h"
 #include "reporting_engine/base/EngineError.h"
 #include "support/QtPrinting.h"
 #include "support/SerialReservers.h"

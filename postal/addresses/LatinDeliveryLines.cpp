@@ -1,4 +1,4 @@
-#include "postal/LatinDeliveryLines.h"
+#include "postal/addresses/LatinDeliveryLines.h"
 
 #include <QChar>
 

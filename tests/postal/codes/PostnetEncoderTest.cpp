@@ -1,4 +1,4 @@
-#include "postal/PostnetEncoder.h"
+#include "postal/codes/PostnetEncoder.h"
 #include "reporting_engine/base/EngineError.h"
 #include "support/QtPrinting.h"
 

@@ -1,5 +1,5 @@
 // ZIP codes read from the forms they come in: how each prints and what its barcode encodes.
-#include "postal/ZipCode.h"
+#include "postal/codes/ZipCode.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "postal/ImbSerialSource.h"
+#include "postal/codes/ImbSerialSource.h"
 
 #include "reporting_engine/base/EngineError.h"
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "postal/ImbSerialSource.h"
+#include "postal/codes/ImbSerialSource.h"
 #include "postal/PostalExport.h"
 
 #include <QString>

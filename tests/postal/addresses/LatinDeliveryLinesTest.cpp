@@ -1,5 +1,5 @@
 // Which delivery lines the USPS machines read: Latin letters, with or without accents.
-#include "postal/LatinDeliveryLines.h"
+#include "postal/addresses/LatinDeliveryLines.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The address readers' rules, each on the numbers it is given (the envelope's own: envelope_report).
-#include "postal/ReaderRules.h"
+#include "postal/addresses/ReaderRules.h"
 
 #include "reporting_engine/base/Twips.h"
 

@@ -1,7 +1,7 @@
-#include "postal/PostnetEncoder.h"
+#include "postal/codes/PostnetEncoder.h"
 
-#include "postal/ZintSymbol.h"
-#include "postal/ZipCode.h"
+#include "postal/codes/ZintSymbol.h"
+#include "postal/codes/ZipCode.h"
 #include "reporting_engine/base/EngineError.h"
 
 #include <algorithm>
