@@ -30,6 +30,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1}
+export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$root/fuzz/lsan.supp}
+# Targets that shape text through Qt need full allocation stacks for fuzz/lsan.supp to
+# match (slower; only these pay for it).
+full_stacks=(fuzz_csv_records)
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1:halt_on_error=1}
 failed=()
 for target in "${targets[@]}"; do
@@ -43,7 +47,9 @@ for target in "${targets[@]}"; do
   mkdir -p "$work/$target"
   cp -R "$seeds/." "$work/$target/"
   echo "== $target: ${seconds} s"
-  if "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+  options=$ASAN_OPTIONS
+  if [[ " ${full_stacks[*]} " == *" $target "* ]]; then options+=:fast_unwind_on_malloc=0; fi
+  if ASAN_OPTIONS=$options "$binary" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$findings/$target-" "$work/$target" >"$work/$target.log" 2>&1; then
     grep -E '^stat::(number_of_executed_units|peak_rss_mb|new_units_added)' "$work/$target.log" | sed 's/^/   /'
   else
