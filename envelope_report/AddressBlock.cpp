@@ -1,7 +1,5 @@
 #include "envelope_report/AddressBlock.h"
 
-#include "reporting_engine/render/PageRenderer.h"
-
 namespace envelope {
 namespace {
 
@@ -16,18 +14,6 @@ QString joined(const AddresseeRecord &r, const QString &zipText, const QString &
 
 } // namespace
 
-QString AddressBlock::compose(const QString &name, const QString &street1, const QString &street2, const QString &city,
-                              const QString &state, const QString &zipText)
-{
-    AddresseeRecord r;
-    r.name = name;
-    r.street1 = street1;
-    r.street2 = street2;
-    r.city = city;
-    r.state = state;
-    return compose(r, zipText);
-}
-
 QString AddressBlock::compose(const AddresseeRecord &r, const QString &zipText) { return joined(r, zipText, QStringLiteral(", ")); }
 
 QString AddressBlock::compose(const AddresseeRecord &record, const QString &zipText, AddressStyle::Kind style)
@@ -36,7 +22,5 @@ QString AddressBlock::compose(const AddresseeRecord &record, const QString &zipT
         return compose(record, zipText);
     return joined(AddressStyle::applied(style, record), zipText, QStringLiteral(" "));
 }
-
-int AddressBlock::lineCount(const QString &block) { return int(engine::PageRenderer::splitLines(block).size()); }
 
 } // namespace envelope

@@ -12,14 +12,9 @@ namespace envelope {
 // The single envelope and the batch's check of a record compose it here alike.
 class AddressBlock {
 public:
-    static QString compose(const QString &name, const QString &street1, const QString &street2, const QString &city,
-                           const QString &state, const QString &zipText);
     static QString compose(const AddresseeRecord &record, const QString &zipText);
     // The record in the style: Pub 28's last line has no comma ("ANCHORAGE AK 99501").
     static QString compose(const AddresseeRecord &record, const QString &zipText, AddressStyle::Kind style);
-
-    // The lines the block takes on the page, broken as the page renderer breaks them.
-    static int lineCount(const QString &block);
 };
 
 } // namespace envelope
