@@ -46,8 +46,11 @@ struct BatchEnvelopeReport::Private {
     bool sourceUsed = false;
     bool checked = false;
     qint64 serialsNeeded = 0; // by the last check: good records without a tracking code of their own
+    qint64 envelopesCounted = 0; // by the last check: the envelopes the run will make
+    bool counted = false;        // a check since the last run began: its counts hold for the next
     QString hostName;
     MailSettings mailOverrides;
+    MailSettings::FileOnly fileOnly; // as mail.conf read last gave it
     QString addressStyle;
     Duplicates duplicates = Duplicates::Print;
     AddresseeValidator::Options options;
@@ -88,6 +91,7 @@ struct BatchEnvelopeReport::Private {
         rewindIfUsed();
         tally = Tally();
         serialsNeeded = 0;
+        envelopesCounted = 0;
         startPass(reportBad);
         while (source) {
             report.throwIfCancelled();
@@ -99,8 +103,10 @@ struct BatchEnvelopeReport::Private {
             if (verdict.good()) {
                 const bool skipped = duplicate && duplicates == Duplicates::Skip;
                 serialsNeeded += record->imb.isEmpty() && !skipped ? 1 : 0;
+                envelopesCounted += skipped ? 0 : 1;
             } else {
                 ++tally.bad;
+                envelopesCounted += policy == BadRecords::Skip ? 0 : 1;
                 if (reportBad && listener.badRecord)
                     listener.badRecord(*record, verdict.problems);
             }
@@ -108,14 +114,17 @@ struct BatchEnvelopeReport::Private {
         if (source)
             source->rewind();
         sourceUsed = false;
+        counted = true;
     }
 
     // Before each pass: the rules as the run prints, and no addressee seen yet.
     void startPass(bool tell)
     {
         tellVerdicts = tell;
-        options.style = AddressStyle::forHost(hostName, addressStyle);
-        options.intelligentMail = (mail ? mail->settings() : MailBarcode::settingsFor(hostName, mailOverrides)).isIntelligentMail();
+        // A run has read mail.conf already; a check before it reads it here.
+        const MailSettings settings = mail ? mail->settings() : MailBarcode::settingsFor(hostName, mailOverrides, fileOnly);
+        options.style = AddressStyle::resolve(addressStyle, fileOnly.addressStyle);
+        options.intelligentMail = settings.isIntelligentMail();
         firstRecordOf.clear();
     }
 
@@ -195,18 +204,15 @@ struct BatchEnvelopeReport::Private {
     }
 
     // How many envelopes the run makes, for the jobs' titles: the reprint's, or the source's
-    // records less the bad ones a Skip run leaves out.
+    // records less those the policies leave out, counted by the pass before the run (the
+    // serials' or the check's) when there was one.
     qint64 envelopesInRun()
     {
         if (!source)
             return qint64(reprint.size());
-        const Tally kept = tally;
-        const bool wasChecked = checked;
-        scan(false);
-        const qint64 n = tally.read - (policy == BadRecords::Skip ? tally.bad : 0);
-        tally = kept;
-        checked = wasChecked;
-        return n;
+        if (!counted)
+            scan(false);
+        return envelopesCounted;
     }
 
     engine::PrintJobPlan jobPlan(qint64 total)
@@ -346,8 +352,8 @@ void BatchEnvelopeReport::reportStart()
     d->jobFailed = false;
     bool intelligentMail = false;
     if (d->source) {
-        d->mail = std::make_unique<MailBarcode>(MailBarcode::settingsFor(d->hostName, d->mailOverrides),
-                                                MailBarcode::serialSourceFor(d->hostName));
+        d->mail = std::make_unique<MailBarcode>(MailBarcode::settingsFor(d->hostName, d->mailOverrides, d->fileOnly),
+                                                d->fileOnly.serialSource);
         intelligentMail = d->mail->isIntelligentMail();
     } else {
         d->reprintNext = 0;
@@ -392,6 +398,7 @@ void BatchEnvelopeReport::dataInitialize()
     // A check only holds for the run after it; it has told the verdicts already.
     const bool told = d->checked;
     d->checked = false;
+    d->counted = false;
     d->tally = Tally();
     d->startPass(!told);
     // The engine prints one page per fetch and stops after the fetch that sets eof,

@@ -88,7 +88,7 @@ public:
     // next runs (see MailSettings; a serial is the first of the run's).
     void setMailSettings(const MailSettings &overrides);
     // The address style for the next runs and checks, "as-given" or "pub28"; empty (the
-    // default) takes mail.conf's (AddressStyle::forHost).
+    // default) takes mail.conf's (AddressStyle::resolve).
     void setAddressStyle(const QString &style);
     void setDuplicates(Duplicates duplicates);
 

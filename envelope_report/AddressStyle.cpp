@@ -1,7 +1,5 @@
 #include "envelope_report/AddressStyle.h"
 
-#include "envelope_report/EnvelopeProduct.h"
-#include "envelope_report/MailSettings.h"
 #include "postal/addresses/Pub28Style.h"
 #include "reporting_engine/base/EngineError.h"
 
@@ -20,12 +18,10 @@ AddressStyle::Kind AddressStyle::parse(const QString &value)
     return value == QLatin1String("pub28") ? Kind::Pub28 : Kind::AsGiven;
 }
 
-AddressStyle::Kind AddressStyle::forHost(const QString &hostName, const QString &chosen)
+AddressStyle::Kind AddressStyle::resolve(const QString &chosen, const QString &configured)
 {
     if (!chosen.isEmpty())
         return parse(chosen);
-    const engine::LayeredSettings::Files files = EnvelopeProduct::mailSettingsFiles();
-    const QString configured = MailSettings::readAddressStyle(files.system, files.user, hostName);
     return configured.isEmpty() ? Kind::AsGiven : parse(configured);
 }
 

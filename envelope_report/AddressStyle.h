@@ -17,8 +17,8 @@ public:
     static Kind parse(const QString &value);
     // Why value is no address style, in words; empty when it is one.
     static QString problem(const QString &value);
-    // mail.conf's choice for the host program, unless chosen (non-empty) wins.
-    static Kind forHost(const QString &hostName, const QString &chosen);
+    // The style chosen (by the command line or the host), else mail.conf's; as-given when neither says.
+    static Kind resolve(const QString &chosen, const QString &configured);
 
     // The record in the style: Pub 28's upper case, abbreviations and state code.
     static AddresseeRecord applied(Kind kind, const AddresseeRecord &record);

@@ -30,16 +30,10 @@ MailBarcode::MailBarcode(MailSettings settings, QString serialSource)
 
 MailBarcode::~MailBarcode() { releaseUnused(false); }
 
-MailSettings MailBarcode::settingsFor(const QString &hostName, const MailSettings &overrides)
+MailSettings MailBarcode::settingsFor(const QString &hostName, const MailSettings &overrides, MailSettings::FileOnly &fileOnly)
 {
     const engine::LayeredSettings::Files files = EnvelopeProduct::mailSettingsFiles();
-    return MailSettings::read(files.system, files.user, hostName).overriddenBy(overrides);
-}
-
-QString MailBarcode::serialSourceFor(const QString &hostName)
-{
-    const engine::LayeredSettings::Files files = EnvelopeProduct::mailSettingsFiles();
-    return MailSettings::readSerialSource(files.system, files.user, hostName);
+    return MailSettings::read(files.system, files.user, hostName, fileOnly).overriddenBy(overrides);
 }
 
 QString MailBarcode::reserve(std::uint64_t count)

@@ -18,15 +18,15 @@ namespace envelope {
 class MailBarcode {
 public:
     // The settings as they hold for the run: checked, complete. Throws EngineError.
-    // serialSource: mail.conf's serial-source (see MailSettings::readSerialSource), else the serial file.
+    // serialSource: mail.conf's serial-source (see MailSettings::FileOnly), else the serial file.
     explicit MailBarcode(MailSettings settings, QString serialSource = QString());
     ~MailBarcode();
     MailBarcode(const MailBarcode &) = delete;
     MailBarcode &operator=(const MailBarcode &) = delete;
 
     // mail.conf's settings for the host program, overridden by the host's or the command line's.
-    static MailSettings settingsFor(const QString &hostName, const MailSettings &overrides);
-    static QString serialSourceFor(const QString &hostName);
+    // What only the file sets comes back in fileOnly, from the same reading.
+    static MailSettings settingsFor(const QString &hostName, const MailSettings &overrides, MailSettings::FileOnly &fileOnly);
 
     bool isIntelligentMail() const { return m_settings.isIntelligentMail(); }
     const MailSettings &settings() const { return m_settings; }

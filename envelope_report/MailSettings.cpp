@@ -28,7 +28,8 @@ QString *field(MailSettings &s, const QString &key)
     return nullptr;
 }
 
-MailSettings fromEntries(const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries)
+MailSettings fromEntries(const engine::SettingsFile &file, const QString &section, const engine::SettingsFile::Entries &entries,
+                         MailSettings::FileOnly *fileOnly = nullptr)
 {
     MailSettings s;
     for (const auto &[key, value] : entries) {
@@ -43,6 +44,8 @@ MailSettings fromEntries(const engine::SettingsFile &file, const QString &sectio
                 QStringLiteral("%1: %2 = \"%3\": %4.").arg(file.placeOf(section, key), key, value, reason));
         if (target)
             *target = value;
+        else if (fileOnly)
+            (key == keySerialSource ? fileOnly->serialSource : fileOnly->addressStyle) = value;
     }
     return s;
 }
@@ -54,18 +57,6 @@ std::optional<engine::LayeredSettings::Entry> sectionFor(const QString &systemFi
         fromEntries(file, section, entries);
     };
     return engine::LayeredSettings::find({systemFile, userFile}, {hostName.toUpper(), QStringLiteral("default")}, check);
-}
-
-// A key's value in the section read() takes; empty when it is not set.
-QString valueIn(const QString &systemFile, const QString &userFile, const QString &hostName, const QString &wanted)
-{
-    const auto entry = sectionFor(systemFile, userFile, hostName);
-    if (!entry)
-        return QString();
-    for (const auto &[key, value] : entry->entries)
-        if (key == wanted)
-            return value;
-    return QString();
 }
 
 } // namespace
@@ -105,18 +96,22 @@ QString MailSettings::problem(const QString &key, const QString &value, const QS
 
 MailSettings MailSettings::read(const QString &systemFile, const QString &userFile, const QString &hostName)
 {
+    FileOnly ignored;
+    return read(systemFile, userFile, hostName, ignored);
+}
+
+MailSettings MailSettings::read(const QString &systemFile, const QString &userFile, const QString &hostName, FileOnly &fileOnly)
+{
+    fileOnly = FileOnly();
     const auto entry = sectionFor(systemFile, userFile, hostName);
-    return entry ? fromEntries(entry->file, entry->section, entry->entries) : MailSettings();
+    return entry ? fromEntries(entry->file, entry->section, entry->entries, &fileOnly) : MailSettings();
 }
 
 QString MailSettings::readAddressStyle(const QString &systemFile, const QString &userFile, const QString &hostName)
 {
-    return valueIn(systemFile, userFile, hostName, keyAddressStyle);
-}
-
-QString MailSettings::readSerialSource(const QString &systemFile, const QString &userFile, const QString &hostName)
-{
-    return valueIn(systemFile, userFile, hostName, keySerialSource);
+    FileOnly fileOnly;
+    read(systemFile, userFile, hostName, fileOnly);
+    return fileOnly.addressStyle;
 }
 
 void MailSettings::checkComplete() const

@@ -35,14 +35,18 @@ struct ENVELOPE_EXPORT MailSettings {
     // address is chosen), else [default]; the user's entry for a section wins whole. Nothing
     // set when neither file has either. A damaged file throws engine::EngineError naming it and the line.
     static MailSettings read(const QString &systemFile, const QString &userFile, const QString &hostName);
-    // The same section's serial-source, postgresql://user@host:port/database: the serials then
-    // come from the Mailer ID's sequence there (shared by the office's machines) instead of the
-    // serial file. Only mail.conf sets it (a field of its own would change this struct's size,
-    // which programs built against version 1.0 rely on); empty when not set.
-    static QString readSerialSource(const QString &systemFile, const QString &userFile, const QString &hostName);
-
-    // The section's "address-style" (as-given or pub28; see AddressStyle), found as read()
-    // finds the section; empty when not set. It is no member, so the struct keeps its layout.
+    // What only mail.conf sets, read from the same section: serial-source,
+    // postgresql://user@host:port/database, whose sequence then gives the serials (shared by
+    // the office's machines) instead of the serial file; and address-style, as-given or
+    // pub28. Fields of their own would change this struct's size, which programs built
+    // against version 1.0 rely on. Empty when not set.
+    struct FileOnly {
+        QString serialSource;
+        QString addressStyle;
+    };
+    // read() and what only the file sets, in one reading of the files.
+    static MailSettings read(const QString &systemFile, const QString &userFile, const QString &hostName, FileOnly &fileOnly);
+    // The section's address-style alone.
     static QString readAddressStyle(const QString &systemFile, const QString &userFile, const QString &hostName);
 
     // Throws engine::EngineError when the Intelligent Mail barcode is chosen without what it

@@ -70,8 +70,9 @@ void rptEnvelope::ActiveReport_ReportStart()
 {
     d->mail.reset(); // gives back an earlier run's serial that was not used
     const QString host = folders::modGetParentEXEPath(*d->api).GetParentEXEName();
-    d->mail = std::make_unique<MailBarcode>(MailBarcode::settingsFor(host, mailSettings), MailBarcode::serialSourceFor(host));
-    d->addressStyle = AddressStyle::forHost(host, d->addressStyleChoice);
+    MailSettings::FileOnly fileOnly;
+    d->mail = std::make_unique<MailBarcode>(MailBarcode::settingsFor(host, mailSettings, fileOnly), fileOnly.serialSource);
+    d->addressStyle = AddressStyle::resolve(d->addressStyleChoice, fileOnly.addressStyle);
     d->page.setUpPaper(d->mail->isIntelligentMail());
 }
 
