@@ -307,7 +307,6 @@ FontFace::FontFace(const QString &family, double pointSize, bool bold, bool ital
 
 FontFace::~FontFace() = default;
 
-const QString &FontFace::requestedFamily() const { return d->family; }
 double FontFace::pointSize() const { return d->pointSize; }
 bool FontFace::bold() const { return d->bold; }
 bool FontFace::italic() const { return d->italic; }

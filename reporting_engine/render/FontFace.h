@@ -52,7 +52,6 @@ public:
     FontFace(const FontFace &) = delete;
     FontFace &operator=(const FontFace &) = delete;
 
-    const QString &requestedFamily() const;
     double pointSize() const;
     bool bold() const;
     bool italic() const;
